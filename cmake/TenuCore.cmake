@@ -1,0 +1,35 @@
+# The portable engine core: plain C++20, no platform headers. Every fixed text
+# of the engine is a code page 932 byte string, so the core is compiled with
+# that execution character set from UTF-8 sources.
+set(TENU_CORE_SOURCES
+  board/board.cpp
+  board/rules.cpp
+  book/book.cpp
+  book/lookup.cpp
+  commentary/commentary.cpp
+  engine/exports.cpp
+  engine/position.cpp
+  engine/startup.cpp
+  engine/texts.cpp
+  engine/think.cpp
+  search/dispatch.cpp
+  search/endgame.cpp
+  search/evaluate.cpp
+  search/midgame.cpp
+  search/posstate.cpp
+  search/root.cpp
+  ui/settings.cpp
+  ui/setup_form.cpp
+)
+list(TRANSFORM TENU_CORE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+
+if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
+  set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/win32/include")
+else()
+  set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/posix/include")
+endif()
+
+add_library(tenu_core STATIC ${TENU_CORE_SOURCES})
+target_include_directories(tenu_core PUBLIC "${PROJECT_SOURCE_DIR}" "${TENU_PLATFORM_INCLUDE}")
+target_compile_options(tenu_core PRIVATE -fexec-charset=CP932)
+tenu_warnings(tenu_core)

@@ -1,0 +1,11 @@
+# Warning flags shared by every target of the project.
+function(tenu_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wno-sign-conversion)
+  if(TENU_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(TENU_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()

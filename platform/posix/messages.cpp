@@ -1,0 +1,20 @@
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/text_utf8.h"
+
+// One clear line on standard error: "title: text", line breaks as spaces.
+void ShowErrorMessage(HostWindow /*owner*/, const char* title, const char* text) {
+  std::string line = Cp932ToUtf8(title) + ": " + Cp932ToUtf8(text);
+  std::string folded;
+  bool last_was_break = false;
+  for (char c : line) {
+    const bool is_break = c == '\n' || c == '\r';
+    if (is_break && !last_was_break) folded.push_back(' ');
+    if (!is_break) folded.push_back(c);
+    last_was_break = is_break;
+  }
+  std::fprintf(stderr, "%s\n", folded.c_str());
+  std::fflush(stderr);
+}

@@ -1,0 +1,42 @@
+// The progress strip on a terminal: one status line on standard error that
+// each text overwrites in place and that is erased when the think ends. It is
+// drawn only when ShowProgress is set and standard error is a terminal.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/text_utf8.h"
+#include "ui/settings.h"
+
+namespace {
+bool StripExists = false;
+bool StripVisible = false;
+}  // namespace
+
+void MarkProgressAbsent() {
+  StripExists = false;
+  StripVisible = false;
+}
+
+void OpenProgressWindow(HostWindow /*host*/) {
+  if (StripExists) return;
+  StripExists = true;
+  StripVisible = EngineSettings.ShowProgress != 0 && isatty(STDERR_FILENO) != 0;
+}
+
+void SetProgressText(const char* text) {
+  if (!StripExists || !StripVisible || text == nullptr) return;
+  std::fprintf(stderr, "\r\x1b[K%s", Cp932ToUtf8(text).c_str());
+  std::fflush(stderr);
+}
+
+void CloseProgressWindow() {
+  if (!StripExists) return;
+  if (StripVisible) {
+    std::fputs("\r\x1b[K", stderr);
+    std::fflush(stderr);
+  }
+  MarkProgressAbsent();
+}

@@ -1,0 +1,116 @@
+// The settings form on a terminal: it shows the current values, asks for each
+// field (Enter keeps it), offers the three levels, and ends with OK or Cancel.
+// Validation and storing are the shared form rules; end of input cancels.
+#include "platform/posix/setup_terminal.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/text_utf8.h"
+#include "ui/setup_form.h"
+
+namespace {
+
+FILE* FormIn = nullptr;
+FILE* FormOut = nullptr;
+
+FILE* In() { return FormIn != nullptr ? FormIn : stdin; }
+FILE* Out() { return FormOut != nullptr ? FormOut : stdout; }
+
+// One answer line without its line ending; false at end of input.
+bool Ask(const char* prompt, const std::string& current, std::string& answer) {
+  std::fprintf(Out(), "%s [%s]: ", prompt, current.c_str());
+  std::fflush(Out());
+  char line[512];
+  if (std::fgets(line, sizeof line, In()) == nullptr) return false;
+  answer = line;
+  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  return true;
+}
+
+bool AskText(const char* prompt, char* field, size_t size) {
+  std::string answer;
+  if (!Ask(prompt, field, answer)) return false;
+  if (!answer.empty()) std::snprintf(field, size, "%s", answer.c_str());
+  return true;
+}
+
+bool AskCheck(const char* prompt, int& state) {
+  for (;;) {
+    std::string answer;
+    if (!Ask(prompt, state == 1 ? "y" : "n", answer)) return false;
+    if (answer.empty()) return true;
+    if (answer == "y" || answer == "Y" || answer == "yes") {
+      state = 1;
+      return true;
+    }
+    if (answer == "n" || answer == "N" || answer == "no") {
+      state = 0;
+      return true;
+    }
+    std::fprintf(Out(), "Please answer y or n.\n");
+  }
+}
+
+bool AskLevel(SetupFormFields& fields) {
+  for (;;) {
+    std::string answer;
+    if (!Ask("Level: 1 弱い, 2 普通, 3 強い, Enter to keep the numbers", "", answer)) return false;
+    if (answer.empty()) return true;
+    const int levels[] = {kLevelWeak, kLevelNormal, kLevelStrong};
+    if (answer.size() == 1 && answer[0] >= '1' && answer[0] <= '3') {
+      ApplySetupLevel(fields, levels[answer[0] - '1']);
+      return true;
+    }
+    std::fprintf(Out(), "Please answer 1, 2 or 3.\n");
+  }
+}
+
+void ShowFields(const SetupFormFields& fields) {
+  std::fprintf(Out(),
+               "設定 - てぬ\n"
+               "  Depth %s, Exact %s, WLD %s\n"
+               "  思考を表示する %s, 思考を高速化する %s, クライアントの定石 %s, 定石ファイルを使う %s\n"
+               "  定石ファイル \"%s\"\n",
+               fields.depth, fields.exact, fields.wld, fields.show_progress == 1 ? "y" : "n",
+               fields.maemuki_cut == 1 ? "y" : "n", fields.client_joseki == 1 ? "y" : "n",
+               fields.use_joseki == 1 ? "y" : "n", fields.path);
+}
+
+// One pass over the fields; false at end of input.
+bool EditFields(SetupFormFields& fields) {
+  return AskLevel(fields) && AskText("Depth", fields.depth, sizeof fields.depth) &&
+         AskText("Exact", fields.exact, sizeof fields.exact) && AskText("WLD", fields.wld, sizeof fields.wld) &&
+         AskCheck("思考を表示する", fields.show_progress) &&
+         AskCheck("思考を高速化する（すこし弱くなる）", fields.maemuki_cut) &&
+         AskCheck("クライアントの定石を使用する", fields.client_joseki) &&
+         AskCheck("定石ファイルを使う", fields.use_joseki) &&
+         AskText("定石ファイル", fields.path, sizeof fields.path);
+}
+
+}  // namespace
+
+void SetSetupFormStreams(FILE* in, FILE* out) {
+  FormIn = in;
+  FormOut = out;
+}
+
+int RunSetupForm(HostWindow owner) {
+  SetupFormFields fields;
+  FillSetupForm(fields);
+  ShowFields(fields);
+  for (;;) {
+    if (!EditFields(fields)) return 0;
+    std::string answer;
+    for (;;) {
+      if (!Ask("OK or Cancel (o/c)", "o", answer)) return 0;
+      if (answer.empty() || answer == "o" || answer == "O" || answer == "ok" || answer == "OK") break;
+      if (answer == "c" || answer == "C" || answer == "cancel") return 0;
+      std::fprintf(Out(), "Please answer o or c.\n");
+    }
+    const SetupVerdict verdict = SubmitSetupForm(fields);
+    if (verdict == SetupVerdict::Accepted) return 1;
+    ShowErrorMessage(owner, kSetupTitle, SetupVerdictMessage(verdict));
+  }
+}

@@ -1,0 +1,74 @@
+#include "search/root.h"
+
+#include <cstdio>
+
+#include "board/rules.h"
+#include "platform/platform.h"
+#include "search/dispatch.h"
+#include "search/search.h"
+#include "ui/settings.h"
+
+int SkipRootOrdering = 0;
+
+int UsableDepth(long long depth) {
+  if (depth < 0) return 0;
+  if (depth > kDeepestUsefulDepth) return kDeepestUsefulDepth;
+  return static_cast<int>(depth);
+}
+
+int MidgameDepthFor(int empties) {
+  long long depth = EngineSettings.Depth;
+  if (empties <= static_cast<long long>(EngineSettings.HisshoDepth) + 14) ++depth;
+  return UsableDepth(depth);
+}
+
+int OrderingDepthFor(int empties) {
+  if (EngineSettings.KansakiDepth < empties && empties <= EngineSettings.HisshoDepth) {
+    return UsableDepth(static_cast<long long>(EngineSettings.Depth) + 1);
+  }
+  return 3;
+}
+
+void OrderRootMoves(const Board& board, MoveList& list) {
+  const int n = list.count;
+  const int depth = OrderingDepthFor(n);
+  char text[80];
+  std::snprintf(text, sizeof text, "KMH(depth = %d) を実行中...", depth);
+  SetProgressText(text);
+
+  MoveList child_list = list;
+  child_list.count = n - 1;
+  int score[64];
+  Board child;
+  for (int j = 0; j < n; ++j) {
+    const int s = list.entry[j];
+    if (PlayMove(board, child, s, +1)) {
+      child_list.entry[j] = list.entry[n - 1];
+      score[j] = RunMidgameSearch(child, child_list, -1, -kWindow, depth, 0);
+      child_list.entry[j] = s;
+    } else {
+      score[j] = -kWindow;
+    }
+  }
+
+  // Selection sort, descending; the first of equal scores is taken, and the
+  // sort stops once only illegal squares are left.
+  for (int k = 0; k + 1 < n; ++k) {
+    int m = k;
+    for (int l = k + 1; l < n; ++l) {
+      if (score[l] > score[m]) m = l;
+    }
+    const int held_score = score[k];
+    score[k] = score[m];
+    score[m] = held_score;
+    const int held_square = list.entry[k];
+    list.entry[k] = list.entry[m];
+    list.entry[m] = held_square;
+    if (score[k] == -kWindow) break;
+  }
+}
+
+void PrepareRootList(const Board& board, MoveList& list) {
+  ListEmpties(board, list);
+  if (SkipRootOrdering == 0) OrderRootMoves(board, list);
+}

@@ -1,0 +1,29 @@
+// Preparing a root: the list of candidate moves ordered by shallow searches,
+// and the depth rules that the think driver and the move scoring share.
+#pragma once
+
+#include "board/board.h"
+
+// While non-zero, root lists stay in column order (set by the move scoring).
+extern int SkipRootOrdering;
+
+// Reorders the root's list in place so the legal moves come first, best
+// first, by a shallow full-window midgame search; shows one progress line.
+void OrderRootMoves(const Board& board, MoveList& list);
+
+// ListEmpties followed, unless SkipRootOrdering is set, by OrderRootMoves.
+void PrepareRootList(const Board& board, MoveList& list);
+
+// The midgame depth for a root with this many empty squares: Depth, one more
+// within HisshoDepth + 14 empty squares. Depths below 0 count as 0 (evaluate
+// at once); the result never exceeds the longest game a search can meet.
+int MidgameDepthFor(int empties);
+// The depth of the ordering searches: Depth + 1 in the win/loss/draw band,
+// 3 elsewhere.
+int OrderingDepthFor(int empties);
+
+// Clamps a configured depth into 0..kDeepestUsefulDepth.
+int UsableDepth(long long depth);
+// A search path has at most one move or pass per ply and ends after two
+// passes, so no search can use more plies than this.
+constexpr int kDeepestUsefulDepth = 130;

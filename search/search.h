@@ -1,0 +1,26 @@
+// The game-tree searches: a fixed-depth midgame alpha-beta search and the two
+// endgame solvers. Every search hands only one bound down (the parent's best
+// so far), returns fail-soft values and scores from side 1's view. The list is
+// the node's empty squares, each simply tried; below a node the played square
+// is replaced in the child's list by the parent's last entry.
+#pragma once
+
+#include <cstdint>
+
+#include "board/board.h"
+
+// The search window; never returned by a search.
+constexpr int kWindow = 10000;
+// A finished game inside the midgame search, won or lost by side 1.
+constexpr int kGameWon = 9999;
+
+// Number of search calls made since the counter was last reset, the first
+// call of each search included. The bench reads it.
+extern uint64_t SearchNodes;
+
+// colour +1: side 1 to move (maximising); any other value: side -1 (minimising).
+int MidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed);
+// The final disc difference under perfect play (fail-soft around bound).
+int ExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed);
+// Only the sign counts: win, draw or loss for side 1.
+int WldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed);

@@ -1,0 +1,22 @@
+#include "tests/engine_state.h"
+
+#include "book/book.h"
+#include "commentary/commentary.h"
+#include "platform/platform.h"
+#include "search/root.h"
+
+void ResetEngineState() {
+  EngineSettings = DefaultSettings();
+  Commentary = MoveCommentary{};
+  while (Book.references > 0) ReleaseBook();
+  SkipRootOrdering = 0;
+  CloseProgressWindow();
+  MarkProgressAbsent();
+}
+
+EngineStateGuard::EngineStateGuard() : saved_(EngineSettings) { ResetEngineState(); }
+
+EngineStateGuard::~EngineStateGuard() {
+  ResetEngineState();
+  EngineSettings = saved_;
+}
