@@ -3,6 +3,7 @@
 # that execution character set from UTF-8 sources.
 set(TENU_CORE_SOURCES
   board/board.cpp
+  board/perft.cpp
   board/rules.cpp
   book/book.cpp
   book/lookup.cpp

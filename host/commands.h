@@ -1,0 +1,18 @@
+// The subcommands of the tenu program. Each takes the arguments after its
+// name and answers the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Args = std::vector<std::string>;
+
+int VersionCommand(const Args& args);
+int PerftCommand(const Args& args);
+int SearchCommand(const Args& args);
+int ThinkCommand(const Args& args);
+int HintCommand(const Args& args);
+int SelfplayCommand(const Args& args);
+int PlayCommand(const Args& args);
+int BookCommand(const Args& args);
+int SetupCommand(const Args& args);

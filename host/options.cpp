@@ -1,0 +1,97 @@
+#include "host/options.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "book/book.h"
+#include "engine/exports.h"
+#include "platform/posix/text_utf8.h"
+#include "ui/settings.h"
+#include "ui/setup_form.h"
+
+bool ParseCount(const std::string& text, long long& value) {
+  if (text.empty() || text.size() > 9) return false;
+  value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  return true;
+}
+
+std::string ToTerminal(const char* cp932) { return Cp932ToUtf8(cp932); }
+
+bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRunOptions& options,
+                      std::string& error) {
+  const std::string& name = args[i];
+  auto value = [&](std::string& out) {
+    if (i + 1 >= args.size()) {
+      error = name + " needs a value";
+      return false;
+    }
+    out = args[++i];
+    return true;
+  };
+  auto number = [&](int32_t& field) {
+    std::string text;
+    long long parsed = 0;
+    if (!value(text)) return true;
+    if (!ParseCount(text, parsed)) {
+      error = name + " takes a whole number, not '" + text + "'";
+      return true;
+    }
+    field = static_cast<int32_t>(parsed);
+    return true;
+  };
+
+  if (name == "--depth") return number(EngineSettings.Depth);
+  if (name == "--exact") return number(EngineSettings.KansakiDepth);
+  if (name == "--wld") return number(EngineSettings.HisshoDepth);
+  if (name == "--maemuki") {
+    std::string text;
+    if (value(text)) {
+      if (text == "0" || text == "1") {
+        EngineSettings.MaemukiCut = text == "1";
+      } else {
+        error = "--maemuki takes 0 or 1";
+      }
+    }
+    return true;
+  }
+  if (name == "--level") {
+    std::string text;
+    if (!value(text)) return true;
+    const int level = text == "weak" ? kLevelWeak : text == "normal" ? kLevelNormal : text == "strong" ? kLevelStrong : 0;
+    if (level == 0) {
+      error = "--level takes weak, normal or strong";
+      return true;
+    }
+    EngineSettings.Depth = level;
+    EngineSettings.KansakiDepth = level + 7;
+    EngineSettings.HisshoDepth = level + 9;
+    return true;
+  }
+  if (name == "--progress" || name == "--no-progress") {
+    options.progress_set = true;
+    options.progress = name == "--progress";
+    return true;
+  }
+  if (name == "--book") {
+    if (value(options.book) && options.book.size() >= static_cast<size_t>(kJosekiPathSize)) {
+      error = "--book: the path is longer than 259 bytes";
+    }
+    return true;
+  }
+  return false;
+}
+
+void StartEngineRun(const EngineRunOptions& options) {
+  if (options.progress_set) EngineSettings.ShowProgress = options.progress ? 1 : 0;
+  if (!options.book.empty()) {
+    EngineSettings.UseJoseki = 1;
+    std::snprintf(EngineSettings.JosekiFile, sizeof EngineSettings.JosekiFile, "%s", options.book.c_str());
+  }
+  LumInit(nullptr);
+}
+
+void FinishEngineRun() { LumFinish(0); }
