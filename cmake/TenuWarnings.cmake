@@ -1,6 +1,10 @@
 # Warning flags shared by every target of the project.
 function(tenu_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wno-sign-conversion)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # GCC 12 reports -Wrestrict falsely inside std::string concatenation.
+    target_compile_options(${target} PRIVATE -Wno-restrict)
+  endif()
   if(TENU_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

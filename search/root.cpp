@@ -10,6 +10,8 @@
 
 int SkipRootOrdering = 0;
 
+const char kOrderingProgressFormat[] = "KMH(depth = %d) を実行中...";
+
 int UsableDepth(long long depth) {
   if (depth < 0) return 0;
   if (depth > kDeepestUsefulDepth) return kDeepestUsefulDepth;
@@ -29,11 +31,30 @@ int OrderingDepthFor(int empties) {
   return 3;
 }
 
+void SortRootMoves(MoveList& list, int* score) {
+  const int n = list.count;
+  // Selection sort, descending; the first of equal scores is taken, and the
+  // sort stops once only illegal squares are left.
+  for (int k = 0; k + 1 < n; ++k) {
+    int m = k;
+    for (int l = k + 1; l < n; ++l) {
+      if (score[l] > score[m]) m = l;
+    }
+    const int held_score = score[k];
+    score[k] = score[m];
+    score[m] = held_score;
+    const int held_square = list.entry[k];
+    list.entry[k] = list.entry[m];
+    list.entry[m] = held_square;
+    if (score[k] == -kWindow) break;
+  }
+}
+
 void OrderRootMoves(const Board& board, MoveList& list) {
   const int n = list.count;
   const int depth = OrderingDepthFor(n);
   char text[80];
-  std::snprintf(text, sizeof text, "KMH(depth = %d) を実行中...", depth);
+  std::snprintf(text, sizeof text, kOrderingProgressFormat, depth);
   SetProgressText(text);
 
   MoveList child_list = list;
@@ -51,21 +72,7 @@ void OrderRootMoves(const Board& board, MoveList& list) {
     }
   }
 
-  // Selection sort, descending; the first of equal scores is taken, and the
-  // sort stops once only illegal squares are left.
-  for (int k = 0; k + 1 < n; ++k) {
-    int m = k;
-    for (int l = k + 1; l < n; ++l) {
-      if (score[l] > score[m]) m = l;
-    }
-    const int held_score = score[k];
-    score[k] = score[m];
-    score[m] = held_score;
-    const int held_square = list.entry[k];
-    list.entry[k] = list.entry[m];
-    list.entry[m] = held_square;
-    if (score[k] == -kWindow) break;
-  }
+  SortRootMoves(list, score);
 }
 
 void PrepareRootList(const Board& board, MoveList& list) {

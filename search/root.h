@@ -11,6 +11,14 @@ extern int SkipRootOrdering;
 // first, by a shallow full-window midgame search; shows one progress line.
 void OrderRootMoves(const Board& board, MoveList& list);
 
+// The selection sort behind the ordering: descending by score, the first of
+// equal scores taken first, stopping once only scores of -10000 (squares that
+// are not legal moves) are left. Moves each score with its square.
+void SortRootMoves(MoveList& list, int* score);
+
+// The progress line of the ordering, with its depth.
+extern const char kOrderingProgressFormat[];
+
 // ListEmpties followed, unless SkipRootOrdering is set, by OrderRootMoves.
 void PrepareRootList(const Board& board, MoveList& list);
 

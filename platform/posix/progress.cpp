@@ -7,13 +7,17 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/settings.h"
 
 namespace {
 bool StripExists = false;
 bool StripVisible = false;
+ProgressObserver Observer = nullptr;
 }  // namespace
+
+void SetProgressObserver(ProgressObserver observer) { Observer = observer; }
 
 void MarkProgressAbsent() {
   StripExists = false;
@@ -27,7 +31,9 @@ void OpenProgressWindow(HostWindow /*host*/) {
 }
 
 void SetProgressText(const char* text) {
-  if (!StripExists || !StripVisible || text == nullptr) return;
+  if (!StripExists || text == nullptr) return;
+  if (Observer != nullptr) Observer(text);
+  if (!StripVisible) return;
   std::fprintf(stderr, "\r\x1b[K%s", Cp932ToUtf8(text).c_str());
   std::fflush(stderr);
 }

@@ -1,0 +1,23 @@
+// Positions for tests: random games from the start position and position
+// strings built by hand.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "board/board.h"
+
+// A position reached by up to `plies` random legal moves (passes included)
+// from the start; side receives the colour to move.
+Board RandomGamePosition(std::mt19937& rng, int plies, int& side);
+
+// A Board from 64 square characters ('*' 1, '0' -1, anything else empty),
+// a1..h1, a2..h8, in host colours.
+Board BoardFromSquares(const std::string& squares);
+
+// The empty squares of a board in column order.
+MoveList EmptiesOf(const Board& board);
+
+// True when colour has any legal move.
+bool CanMove(const Board& board, int colour);
