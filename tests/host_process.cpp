@@ -1,0 +1,157 @@
+#include "tests/host_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void StartChild(const std::vector<std::string>& args, const std::string& settings_file, int in_fd, int out_fd,
+                int err_fd) {
+  dup2(in_fd, 0);
+  dup2(out_fd, 1);
+  dup2(err_fd, 2);
+  setenv("TENU_SETTINGS_FILE", settings_file.c_str(), 1);
+  std::vector<char*> argv;
+  std::string program = TENU_PROGRAM;
+  argv.push_back(program.data());
+  std::vector<std::string> copies = args;
+  for (std::string& arg : copies) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  execv(TENU_PROGRAM, argv.data());
+  _exit(127);
+}
+
+int WaitFor(int pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& settings_file) {
+  int in_pipe[2], out_pipe[2], err_pipe[2];
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
+  const int pid = fork();
+  if (pid == 0) {
+    close(in_pipe[1]);
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    StartChild(args, settings_file, in_pipe[0], out_pipe[1], err_pipe[1]);
+  }
+  close(in_pipe[0]);
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  signal(SIGPIPE, SIG_IGN);
+  ProcessResult result;
+  size_t written = 0;
+  bool input_open = true;
+  if (input.empty()) {
+    close(in_pipe[1]);
+    input_open = false;
+  }
+  bool out_open = true, err_open = true;
+  while (out_open || err_open) {
+    pollfd fds[3];
+    int count = 0;
+    if (out_open) fds[count++] = {out_pipe[0], POLLIN, 0};
+    if (err_open) fds[count++] = {err_pipe[0], POLLIN, 0};
+    if (input_open) fds[count++] = {in_pipe[1], POLLOUT, 0};
+    if (poll(fds, static_cast<nfds_t>(count), -1) < 0) break;
+    for (int k = 0; k < count; ++k) {
+      if (fds[k].revents == 0) continue;
+      if (fds[k].fd == in_pipe[1]) {
+        const ssize_t n = write(in_pipe[1], input.data() + written, input.size() - written);
+        if (n > 0) written += static_cast<size_t>(n);
+        if (n <= 0 || written == input.size()) {
+          close(in_pipe[1]);
+          input_open = false;
+        }
+        continue;
+      }
+      char buffer[4096];
+      const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
+      std::string& target = fds[k].fd == out_pipe[0] ? result.out : result.err;
+      if (n > 0) {
+        target.append(buffer, static_cast<size_t>(n));
+      } else {
+        close(fds[k].fd);
+        (fds[k].fd == out_pipe[0] ? out_open : err_open) = false;
+      }
+    }
+  }
+  if (input_open) close(in_pipe[1]);
+  result.status = WaitFor(pid);
+  return result;
+}
+
+TenuSession::TenuSession(const std::vector<std::string>& args, const std::string& settings_file) {
+  int in_pipe[2], out_pipe[2];
+  if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) return;
+  const int null_err = open("/dev/null", O_WRONLY);
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(in_pipe[1]);
+    close(out_pipe[0]);
+    StartChild(args, settings_file, in_pipe[0], out_pipe[1], null_err);
+  }
+  close(null_err);
+  close(in_pipe[0]);
+  close(out_pipe[1]);
+  to_child_ = in_pipe[1];
+  from_child_ = out_pipe[0];
+  signal(SIGPIPE, SIG_IGN);
+}
+
+TenuSession::~TenuSession() {
+  CloseInput();
+  if (from_child_ >= 0) close(from_child_);
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    WaitFor(pid_);
+  }
+}
+
+std::string TenuSession::ReadUntil(const std::string& text) {
+  for (;;) {
+    const size_t at = pending_.find(text);
+    if (at != std::string::npos) {
+      const std::string out = pending_.substr(0, at + text.size());
+      pending_.erase(0, at + text.size());
+      return out;
+    }
+    char buffer[4096];
+    const ssize_t n = read(from_child_, buffer, sizeof buffer);
+    if (n <= 0) {
+      closed_ = true;
+      std::string out;
+      out.swap(pending_);
+      return out;
+    }
+    pending_.append(buffer, static_cast<size_t>(n));
+  }
+}
+
+void TenuSession::Send(const std::string& line) {
+  const std::string text = line + "\n";
+  if (to_child_ >= 0) (void)!write(to_child_, text.data(), text.size());
+}
+
+void TenuSession::CloseInput() {
+  if (to_child_ >= 0) close(to_child_);
+  to_child_ = -1;
+}
+
+int TenuSession::Wait() {
+  CloseInput();
+  const int status = WaitFor(pid_);
+  pid_ = -1;
+  return status;
+}

@@ -1,0 +1,42 @@
+// Runs the tenu program as a child process for the command-line tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+  int status = -1;  // the exit status, or -1 when it did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Runs tenu with the arguments, feeding input on standard input. The stored
+// settings are those of settings_file (a file that need not exist).
+ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input = "",
+                      const std::string& settings_file = "/nonexistent/tenu-test.reg");
+
+// A child tenu that is talked to line by line (a game in the terminal).
+class TenuSession {
+ public:
+  explicit TenuSession(const std::vector<std::string>& args,
+                       const std::string& settings_file = "/nonexistent/tenu-test.reg");
+  ~TenuSession();
+  TenuSession(const TenuSession&) = delete;
+  TenuSession& operator=(const TenuSession&) = delete;
+
+  // Reads output until it contains the text (answers the output read since
+  // the last call) or the child closes its output (answers what came, and
+  // sets closed()).
+  std::string ReadUntil(const std::string& text);
+  void Send(const std::string& line);
+  void CloseInput();
+  int Wait();
+  bool closed() const { return closed_; }
+
+ private:
+  int pid_ = -1;
+  int to_child_ = -1;
+  int from_child_ = -1;
+  bool closed_ = false;
+  std::string pending_;
+};

@@ -1,0 +1,229 @@
+// The tenu program as users and scripts drive it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "platform/posix/text_utf8.h"
+#include "tests/fixture_reader.h"
+#include "tests/host_process.h"
+#include "tests/temp_files.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+const char kStart[] = "*|---------------------------0*------*0---------------------------";
+
+// The first square marked '+' (a legal move) in the last board drawn in text.
+std::string FirstMarkedMove(const std::string& text) {
+  const size_t header = text.rfind("    a b c d e f g h");
+  if (header == std::string::npos) return "";
+  const std::vector<std::string> rows = Lines(text.substr(header));
+  for (size_t y = 1; y <= 8 && y < rows.size(); ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const size_t at = 4 + 2 * static_cast<size_t>(x);
+      if (at < rows[y].size() && rows[y][at] == '+') return std::string(1, static_cast<char>('a' + x)) + std::to_string(y);
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(Host, VersionAndUsage) {
+  const ProcessResult version = RunTenu({"version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Tenu てぬ version 103\n");
+  EXPECT_EQ(RunTenu({}).status, 2);
+  const ProcessResult unknown = RunTenu({"fly"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_NE(unknown.err.find("unknown command 'fly'"), std::string::npos);
+  EXPECT_EQ(RunTenu({"--help"}).status, 0);
+}
+
+TEST(Host, PerftPrintsEachDepth) {
+  const ProcessResult run = RunTenu({"perft", "6"});
+  ASSERT_EQ(run.status, 0);
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[5].substr(0, 23), "perft  6           8200");
+  for (const char* bad : {"0", "x", "21"}) EXPECT_EQ(RunTenu({"perft", bad}).status, 2);
+}
+
+TEST(Host, SearchAnswersValueAndNodesLikeTheReferenceTable) {
+  const auto rows = ReadFixture("search.tsv");
+  for (const char* kind : {"evaluate", "midgame", "exact", "wld"}) {
+    std::string input;
+    std::vector<std::string> expected;
+    std::vector<std::string> args = {"search"};
+    int depth = -1;
+    for (const FixtureRow& row : rows) {
+      if (row.at("search") != kind || expected.size() >= 8) continue;
+      if (std::string(kind) == "midgame") {
+        if (depth < 0) depth = std::stoi(row.at("depth"));
+        if (std::stoi(row.at("depth")) != depth) continue;
+      }
+      input += row.at("position") + "\n";
+      expected.push_back(row.at("value") + " " + row.at("nodes"));
+    }
+    if (std::string(kind) == "evaluate") args.push_back("--eval");
+    if (std::string(kind) == "midgame") args.insert(args.end(), {"--depth", std::to_string(depth)});
+    if (std::string(kind) == "exact") args.push_back("--exact");
+    if (std::string(kind) == "wld") args.push_back("--wld");
+    const ProcessResult run = RunTenu(args, input);
+    ASSERT_EQ(run.status, 0) << kind << run.err;
+    std::vector<std::string> got = Lines(run.out);
+    if (std::string(kind) == "evaluate") {
+      for (std::string& line : got) line = line.substr(0, line.find(' ')) + " 0";
+    }
+    EXPECT_EQ(got, expected) << kind;
+  }
+  const ProcessResult bad = RunTenu({"search", "--exact", "nonsense"});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find("not a position"), std::string::npos);
+  EXPECT_EQ(RunTenu({"search", kStart}).status, 2);
+  EXPECT_EQ(RunTenu({"search", "--depth", "x", kStart}).status, 2);
+}
+
+TEST(Host, ThinkRepliesOneLinePerPositionInUtf8OrRaw) {
+  const auto rows = ReadFixture("think.tsv");
+  std::vector<std::string> args = {"think", "--depth", "5", "--exact", "12", "--wld", "14", "--maemuki", "1"};
+  std::vector<std::string> squares;
+  for (const FixtureRow& row : rows) {
+    if (row.at("game") != "1" || squares.size() == 4) continue;
+    args.push_back(row.at("position"));
+    squares.push_back(row.at("square") + "|");
+  }
+  const ProcessResult run = RunTenu(args);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 4u);
+  for (size_t k = 0; k < lines.size(); ++k) EXPECT_EQ(lines[k].substr(0, 3), squares[k]) << lines[k];
+  // The first remark of a run describes the score only: "互角ですね" for 0.46.
+  EXPECT_EQ(lines[0], "F5|互角ですね|0.460000");
+
+  const ProcessResult raw = RunTenu({"think", "--raw"}, std::string(rows[0].at("position")) + "\n");
+  EXPECT_EQ(raw.out, "F5|" + Utf8ToCp932("互角ですね") + "|0.460000\n");
+
+  const ProcessResult bad = RunTenu({"think"}, "not a position\n");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "PA|局面が読めません|0.000000\n");
+  EXPECT_EQ(RunTenu({"think", "--depth"}).status, 2);
+  EXPECT_EQ(RunTenu({"think", "--level", "huge"}).status, 2);
+}
+
+TEST(Host, HintListsEveryLegalMoveBestFirst) {
+  const ProcessResult run = RunTenu({"hint", kStart});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 5u) << run.out;
+  EXPECT_EQ(lines[0], "move   score");
+  // From the start all four moves are the same move by symmetry.
+  for (size_t k = 2; k < lines.size(); ++k) EXPECT_EQ(lines[k].substr(4), lines[1].substr(4));
+  EXPECT_EQ(lines[1].substr(0, 2), "c4");
+  EXPECT_EQ(RunTenu({"hint"}).status, 2);
+}
+
+TEST(Host, SelfplayFinishesGamesWithLegalMoves) {
+  const ProcessResult run = RunTenu({"selfplay", "--games", "2", "--level", "weak", "--times"});
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("game 2 result: black "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("game 1 think ms: moves "), std::string::npos);
+  EXPECT_EQ(RunTenu({"selfplay", "--games", "0"}).status, 2);
+}
+
+TEST(Host, BookCheckReportsLinesNodesAndTheFirstRejectedLine) {
+  TempDir dir;
+  const ProcessResult good = RunTenu({"book", "check", TENU_SOURCE_DIR "/books/openings.txt"});
+  EXPECT_EQ(good.status, 0) << good.out;
+  EXPECT_NE(good.out.find("no error"), std::string::npos);
+  const ProcessResult bad = RunTenu({"book", "check", dir.Write("bad.txt", "; c\n\nf5d6\nf5f5\n")});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find("line 4 rejected"), std::string::npos) << bad.out;
+  EXPECT_EQ(RunTenu({"book", "check", dir.path() + "/missing.txt"}).status, 2);
+  EXPECT_EQ(RunTenu({"book"}).status, 2);
+}
+
+TEST(Host, BookOptionPlaysBookMoves) {
+  TempDir dir;
+  const std::string book = dir.Write("book.txt", "f5 d6 c3\n");
+  // White after black's e6: the book's d6 seen in that orientation is f4.
+  const ProcessResult run =
+      RunTenu({"think", "--book", book, "0|---------------------------0*------**-------*-------------------"});
+  EXPECT_EQ(run.out, "F4|定石通りです|0.000000\n") << run.err;
+  const ProcessResult missing = RunTenu({"think", "--book", dir.path() + "/none.txt", kStart});
+  EXPECT_NE(missing.err.find("定石ファイルが見つかりません ファイル名を確認して下さい"), std::string::npos)
+      << missing.err;
+  EXPECT_EQ(missing.status, 0);
+}
+
+TEST(Host, SetupEditsAndSavesTheStoredSettings) {
+  TempDir dir;
+  const std::string store = dir.path() + "/Tenu.reg";
+  const ProcessResult run = RunTenu({"setup"}, "1\n\n\n\n\n\n\n\n\no\n", store);
+  EXPECT_EQ(run.status, 0) << run.out;
+  const std::string saved = dir.Read("Tenu.reg");
+  EXPECT_NE(saved.find("\"Depth\"=dword:00000003"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("\"HisshoDepth\"=dword:0000000c"), std::string::npos) << saved;
+  // The stored settings are what the next run plays with.
+  const ProcessResult cancelled = RunTenu({"setup"}, "c\n", store);
+  EXPECT_EQ(cancelled.status, 1);
+  EXPECT_NE(cancelled.out.find("Depth 3, Exact 10, WLD 12"), std::string::npos) << cancelled.out;
+}
+
+TEST(Host, PlayAWholeGameThroughTheTerminal) {
+  TenuSession session({"play", "--level", "weak"});
+  int moves = 0;
+  std::string transcript;
+  for (;;) {
+    const std::string chunk = session.ReadUntil("Your move (black): ");
+    transcript += chunk;
+    if (session.closed()) break;
+    const std::string move = FirstMarkedMove(chunk.empty() ? transcript : transcript);
+    ASSERT_FALSE(move.empty()) << chunk;
+    if (moves == 2) {
+      // An illegal square, a word that is no command, then a hint table.
+      session.Send("a1");
+      EXPECT_NE(session.ReadUntil("Your move (black): ").find("a1 is not a legal move here."), std::string::npos);
+      session.Send("sideways");
+      EXPECT_NE(session.ReadUntil("Your move (black): ").find("'sideways' is not a square"), std::string::npos);
+      session.Send("hint");
+      EXPECT_NE(session.ReadUntil("Your move (black): ").find("move   score"), std::string::npos);
+    }
+    session.Send(move);
+    ++moves;
+    ASSERT_LT(moves, 64);
+  }
+  EXPECT_NE(transcript.find("Game over: black "), std::string::npos) << transcript.substr(transcript.size() - 400);
+  EXPECT_NE(transcript.find("Tenu plays "), std::string::npos);
+  EXPECT_EQ(session.Wait(), 0);
+}
+
+TEST(Host, PlayUndoQuitAndEndOfInput) {
+  {
+    TenuSession session({"play", "--white", "--level", "weak"});
+    const std::string first = session.ReadUntil("Your move (white): ");
+    EXPECT_NE(first.find("Tenu plays "), std::string::npos);
+    session.Send("undo");
+    EXPECT_NE(session.ReadUntil("Your move (white): ").find("Nothing to take back."), std::string::npos);
+    session.Send(FirstMarkedMove(first));
+    const std::string second = session.ReadUntil("Your move (white): ");
+    session.Send("undo");
+    const std::string back = session.ReadUntil("Your move (white): ");
+    // The board after the undo is the one before the user's move.
+    EXPECT_EQ(back.substr(back.rfind("    a b")), first.substr(first.rfind("    a b")));
+    session.Send("quit");
+    EXPECT_NE(session.ReadUntil("Game abandoned.").find("Game abandoned."), std::string::npos);
+    EXPECT_EQ(session.Wait(), 0);
+  }
+  const ProcessResult ended = RunTenu({"play", "--level", "weak"}, "f5\n");
+  EXPECT_EQ(ended.status, 0);
+  EXPECT_NE(ended.out.find("End of input"), std::string::npos);
+  EXPECT_EQ(RunTenu({"play", "--sideways"}).status, 2);
+}
