@@ -5,6 +5,7 @@
 
 #include "book/book.h"
 #include "engine/exports.h"
+#include "search/dispatch.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/settings.h"
 #include "ui/setup_form.h"
@@ -74,6 +75,10 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
   if (name == "--progress" || name == "--no-progress") {
     options.progress_set = true;
     options.progress = name == "--progress";
+    return true;
+  }
+  if (name == "--plain") {
+    ActiveSearch = SearchImplementation::Plain;  // the readable mailbox searches, for comparison
     return true;
   }
   if (name == "--book") {

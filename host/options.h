@@ -13,7 +13,7 @@ struct EngineRunOptions {
 
 // Takes the option at args[i] (and its value) when it is an engine option:
 // --level weak|normal|strong, --depth N, --exact N, --wld N, --maemuki 0|1,
-// --progress, --no-progress, --book FILE. Answers false when args[i] is not
+// --progress, --no-progress, --book FILE, --plain (the plain searches). Answers false when args[i] is not
 // one; sets error when it is one but malformed.
 bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRunOptions& options, std::string& error);
 
