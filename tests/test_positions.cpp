@@ -1,8 +1,10 @@
 #include "tests/test_positions.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "board/rules.h"
+#include "search/evaluate.h"
 
 bool CanMove(const Board& board, int colour) {
   for (int s = kFirstSquare; s <= kLastSquare; ++s) {
@@ -46,4 +48,40 @@ MoveList EmptiesOf(const Board& board) {
   MoveList list;
   ListEmpties(board, list);
   return list;
+}
+
+// Depth-limited minimax of the midgame rules with no pruning: leaves are
+// Evaluate at depth 0 and +-9999/0 when neither side can move.
+int PlainMinimax(const Board& board, int colour, int depth, bool passed) {
+  if (depth == 0) return Evaluate(board);
+  bool moved = false;
+  int best = colour == 1 ? -10000 : 10000;
+  Board child;
+  for (int s = kFirstSquare; s <= kLastSquare; ++s) {
+    if (!PlayMove(board, child, s, colour)) continue;
+    moved = true;
+    const int r = PlainMinimax(child, -colour, depth - 1, false);
+    best = colour == 1 ? std::max(best, r) : std::min(best, r);
+  }
+  if (moved) return best;
+  if (!passed) return PlainMinimax(board, -colour, depth - 1, true);
+  const int d = DiscSum(board);
+  return d > 0 ? 9999 : d < 0 ? -9999 : 0;
+}
+
+// Perfect-play disc difference with the solvers' scoring: raw DiscSum at the
+// end, empty squares counting for nobody.
+int PerfectPlay(const Board& board, int colour, bool passed) {
+  bool moved = false;
+  int best = colour == 1 ? -1000 : 1000;
+  Board child;
+  for (int s = kFirstSquare; s <= kLastSquare; ++s) {
+    if (!PlayMove(board, child, s, colour)) continue;
+    moved = true;
+    const int r = PerfectPlay(child, -colour, false);
+    best = colour == 1 ? std::max(best, r) : std::min(best, r);
+  }
+  if (moved) return best;
+  if (!passed) return PerfectPlay(board, -colour, true);
+  return DiscSum(board);
 }

@@ -19,5 +19,14 @@ Board BoardFromSquares(const std::string& squares);
 // The empty squares of a board in column order.
 MoveList EmptiesOf(const Board& board);
 
+// Reference searches without pruning, for checking the real ones. Colours
+// are 1 (maximising) and -1.
+// Depth-limited minimax with the midgame search's leaves: Evaluate at depth
+// 0, +-9999 or 0 when neither side can move; a pass costs a ply.
+int PlainMinimax(const Board& board, int colour, int depth, bool passed = false);
+// Perfect-play disc difference as the solvers count it: the raw DiscSum when
+// neither side can move, empty squares counting for nobody.
+int PerfectPlay(const Board& board, int colour, bool passed = false);
+
 // True when colour has any legal move.
 bool CanMove(const Board& board, int colour);

@@ -36,21 +36,6 @@ Choice Choose(const Board& board, int side) {
   return choice;
 }
 
-// Perfect-play disc difference for colour 1 after colour to move plays.
-int Solve(const Board& board, int colour, bool passed = false) {
-  bool moved = false;
-  int best = colour == 1 ? -1000 : 1000;
-  Board child;
-  for (int s = kFirstSquare; s <= kLastSquare; ++s) {
-    if (!PlayMove(board, child, s, colour)) continue;
-    moved = true;
-    const int r = Solve(child, -colour);
-    best = colour == 1 ? std::max(best, r) : std::min(best, r);
-  }
-  if (moved) return best;
-  return passed ? DiscSum(board) : Solve(board, -colour, true);
-}
-
 // A random position with exactly `empties` empty squares where side to move
 // has at least `legal` legal moves.
 Board PositionWithEmpties(std::mt19937& rng, int empties, int legal, int& side) {
@@ -229,7 +214,7 @@ TEST(ChooseMove, ExactRegimeFindsTheFirstBestMoveAndExaminesEveryMove) {
     for (int i = 0; i < legal; ++i) {
       Board child;
       PlayMove(work, child, list.entry[i], 1);
-      const int v = Solve(child, -1);
+      const int v = PerfectPlay(child, -1);
       if (v > best) {
         best = v;
         expected = list.entry[i];
@@ -264,7 +249,7 @@ TEST(ChooseMove, WinLossDrawRegimeStopsAtTheFirstWin) {
     for (int i = 0; i < LegalMoves(work, 1) && first_win < 0; ++i) {
       Board child;
       PlayMove(work, child, list.entry[i], 1);
-      if (Solve(child, -1) > 0) first_win = i;
+      if (PerfectPlay(child, -1) > 0) first_win = i;
     }
     if (first_win < 0) continue;
     ++wins;
