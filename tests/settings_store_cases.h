@@ -96,10 +96,10 @@ inline bool SameSettings(const EngineSettingsRecord& a, const EngineSettingsReco
 
 inline std::string Hex(const std::string& bytes) {
   std::string out;
-  char byte[4];
+  char digits[4];
   for (unsigned char c : bytes) {
-    std::snprintf(byte, sizeof byte, "%02x ", c);
-    out += byte;
+    std::snprintf(digits, sizeof digits, "%02x ", c);
+    out += digits;
   }
   return out;
 }

@@ -57,31 +57,6 @@ std::vector<std::string> ReadImportedModules(HMODULE module) {
   return modules;
 }
 
-// Calls fn with count 32-bit arguments and answers how many bytes of them
-// the callee removed from the stack: 4 * count for callee-pops (stdcall), 0
-// for caller-pops. The stack is restored either way.
-__attribute__((noinline)) int BytesPoppedByCallee(const void* fn, const uint32_t* args, int count) {
-  int remaining = 0;  // bytes of arguments still on the stack after the call
-  asm volatile(
-      "movl %%esp, %%edi\n\t"
-      "movl %[count], %%ecx\n\t"
-      "1:\n\t"
-      "testl %%ecx, %%ecx\n\t"
-      "jz 2f\n\t"
-      "pushl -4(%[args],%%ecx,4)\n\t"
-      "decl %%ecx\n\t"
-      "jmp 1b\n\t"
-      "2:\n\t"
-      "call *%[fn]\n\t"
-      "movl %%edi, %%eax\n\t"
-      "subl %%esp, %%eax\n\t"
-      "movl %%edi, %%esp\n\t"
-      : "=a"(remaining)
-      : [fn] "b"(fn), [args] "S"(args), [count] "m"(count)
-      : "ecx", "edx", "edi", "memory", "cc");
-  return 4 * count - remaining;
-}
-
 const void* Address(HMODULE module, const char* name) {
   return reinterpret_cast<const void*>(GetProcAddress(module, name));
 }

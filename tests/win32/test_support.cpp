@@ -1,6 +1,8 @@
 #include "tests/win32/test_support.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -70,6 +72,31 @@ bool EngineModule::Unload() {
 }
 
 bool EngineModule::Reload() { return Unload() && Load(); }
+
+// Calls fn with count 32-bit arguments and answers how many bytes of them
+// the callee removed from the stack: 4 * count for callee-pops (stdcall), 0
+// for caller-pops. The stack is restored either way.
+__attribute__((noinline)) int BytesPoppedByCallee(const void* fn, const uint32_t* args, int count) {
+  int remaining = 0;  // bytes of arguments still on the stack after the call
+  asm volatile(
+      "movl %%esp, %%edi\n\t"
+      "movl %[count], %%ecx\n\t"
+      "1:\n\t"
+      "testl %%ecx, %%ecx\n\t"
+      "jz 2f\n\t"
+      "pushl -4(%[args],%%ecx,4)\n\t"
+      "decl %%ecx\n\t"
+      "jmp 1b\n\t"
+      "2:\n\t"
+      "call *%[fn]\n\t"
+      "movl %%edi, %%eax\n\t"
+      "subl %%esp, %%eax\n\t"
+      "movl %%edi, %%esp\n\t"
+      : "=a"(remaining)
+      : [fn] "b"(fn), [args] "S"(args), [count] "m"(count)
+      : "ecx", "edx", "edi", "memory", "cc");
+  return 4 * count - remaining;
+}
 
 // ---- The settings key ------------------------------------------------------
 
@@ -142,6 +169,24 @@ bool EngineKeyExists() {
   return true;
 }
 
+std::string RegistryDump() {
+  if (!EngineKeyExists()) return "no key";
+  std::vector<std::string> names = RegistryValueNames();
+  std::sort(names.begin(), names.end());
+  std::string dump;
+  for (const std::string& name : names) {
+    const RegistryValue value = ReadRegistryValue(name.c_str());
+    dump += name + " type " + std::to_string(value.type) + ":";
+    char digits[4];
+    for (unsigned char c : value.bytes) {
+      std::snprintf(digits, sizeof digits, " %02x", c);
+      dump += digits;
+    }
+    dump += "\n";
+  }
+  return dump;
+}
+
 // ---- Windows ---------------------------------------------------------------
 
 namespace {
@@ -163,9 +208,9 @@ void RegisterHostClass() {
 
 }  // namespace
 
-TestWindow::TestWindow(int left, int top, int right, int bottom, const char* title) {
+TestWindow::TestWindow(int left, int top, int right, int bottom, const char* title, DWORD style) {
   RegisterHostClass();
-  window_ = CreateWindowExA(0, kHostClass, title, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, left, top,
+  window_ = CreateWindowExA(0, kHostClass, title, style, left, top,
                             right - left, bottom - top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   PumpMessages();
 }
@@ -251,8 +296,10 @@ HWND UiScript::FindMessageBox(HWND owner) {
   return nullptr;
 }
 
-bool UiScript::MessageBoxAppears(HWND owner, DWORD milliseconds) {
-  return WaitFor([&] { return FindMessageBox(owner) != nullptr; }, milliseconds);
+bool UiScript::MessageBoxAppears(HWND owner) {
+  bool found = false;
+  WaitFor([&] { return (found = FindMessageBox(owner) != nullptr) || CallReturned(); }, kWaitLimit);
+  return found;
 }
 
 SeenMessageBox UiScript::TakeMessageBox(HWND owner) {
@@ -323,6 +370,7 @@ HWND UiScript::FocusedControl() {
 std::string RunWithScript(const std::function<void()>& call, const std::function<void(UiScript&)>& script) {
   UiScript ui(GetCurrentThreadId());
   std::atomic<bool> call_done{false};
+  ui.call_done_ = &call_done;
   std::thread helper([&] {
     try {
       script(ui);

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -64,6 +65,11 @@ Fn ExportOf(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// Calls fn with count 32-bit arguments and answers how many bytes of them
+// the callee removed from the stack: 4 * count for callee-pops (stdcall), 0
+// for caller-pops.
+int BytesPoppedByCallee(const void* fn, const uint32_t* args, int count);
+
 // ---- The settings key ------------------------------------------------------
 
 constexpr char kEngineKeyPath[] = "Software\\VellSofts\\LUM\\Tenu";
@@ -86,6 +92,9 @@ RegistryValue ReadRegistryValue(const char* name, const char* path = kEngineKeyP
 // The names of every value of the settings key.
 std::vector<std::string> RegistryValueNames();
 bool EngineKeyExists();
+// Every value of the settings key as one text (name, type, bytes), for
+// comparing the whole key before and after; "no key" when it is missing.
+std::string RegistryDump();
 
 // ---- Windows ---------------------------------------------------------------
 
@@ -93,7 +102,10 @@ bool EngineKeyExists();
 // host's main window.
 class TestWindow {
  public:
-  TestWindow(int left, int top, int right, int bottom, const char* title = "Tenu test host");
+  static constexpr DWORD kFramed = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  // Without a frame the window may be as small as wanted.
+  static constexpr DWORD kBare = WS_POPUP | WS_VISIBLE;
+  TestWindow(int left, int top, int right, int bottom, const char* title = "Tenu test host", DWORD style = kFramed);
   ~TestWindow();
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
@@ -132,8 +144,10 @@ class UiScript {
   // Waits for a message box owned by owner (null: an unowned one), reads it,
   // presses its OK and waits until it is gone.
   SeenMessageBox TakeMessageBox(HWND owner);
-  // True when a message box owned by owner appears within the time given.
-  bool MessageBoxAppears(HWND owner, DWORD milliseconds);
+  // True when a message box owned by owner appears before the call returns.
+  bool MessageBoxAppears(HWND owner);
+  // True once the call that the script accompanies has returned.
+  bool CallReturned() const { return call_done_ != nullptr && call_done_->load(); }
 
   std::string Text(HWND dialog, int id);
   void SetText(HWND dialog, int id, const std::string& text);
@@ -156,6 +170,7 @@ class UiScript {
   bool WaitFor(const std::function<bool()>& condition, DWORD milliseconds);
   HWND FindMessageBox(HWND owner);
   DWORD ui_thread_;
+  const std::atomic<bool>* call_done_ = nullptr;
   std::vector<std::string> failures_;
 };
 
