@@ -16,6 +16,7 @@ set(TENU_CORE_SOURCES
   search/dispatch.cpp
   search/endgame.cpp
   search/evaluate.cpp
+  search/fast/fast_search.cpp
   search/midgame.cpp
   search/posstate.cpp
   search/root.cpp

@@ -1,0 +1,311 @@
+#include "search/fast/fast_search.h"
+
+#include "search/evaluate.h"
+#include "search/fast/bitboard.h"
+#include "search/search.h"
+
+using bitboard::Bit;
+using bitboard::Flips;
+using bitboard::LegalMoves;
+using bitboard::PopCount;
+
+namespace {
+
+// The recursions below work on the mover's discs `me` and the other side's
+// discs `opp`; kMax says whether the mover is side 1, so that scores can be
+// given from side 1's view. The list of empty squares is one array of bit
+// indices shared by the whole search: a node plays the square at position i
+// by writing its last entry into slot i, hands the first n - 1 entries to the
+// child and writes the square back afterwards. That is exactly the child list
+// of the mailbox searches, without the copy.
+
+template <bool kMax>
+inline int EvaluateFor(uint64_t me, uint64_t opp) {
+  if constexpr (kMax) {
+    return bitboard::Evaluate(me, opp);
+  } else {
+    return bitboard::Evaluate(opp, me);
+  }
+}
+
+template <bool kMax>
+inline int DiscSumFor(uint64_t me, uint64_t opp) {
+  const int difference = PopCount(me) - PopCount(opp);
+  return kMax ? difference : -difference;
+}
+
+// Updates best with r for a node of the given kind; true when r cuts off.
+template <bool kMax>
+inline bool Improves(int r, int& best, int bound) {
+  if constexpr (kMax) {
+    if (r > best) {
+      best = r;
+      return r >= bound;
+    }
+  } else if (r < best) {
+    best = r;
+    return r <= bound;
+  }
+  return false;
+}
+
+template <bool kMax>
+inline int GameOverScore(uint64_t me, uint64_t opp) {
+  const int discs = DiscSumFor<kMax>(me, opp);
+  return discs > 0 ? kGameWon : discs < 0 ? -kGameWon : 0;
+}
+
+// A midgame node with one ply left: every child is evaluated at once. The
+// node itself has been counted; each child counts as one more call.
+template <bool kMax>
+int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bound, int passed) {
+  uint64_t legal = LegalMoves(me, opp);
+  if (legal == 0) {
+    if (passed != 0) return GameOverScore<kMax>(me, opp);
+    ++SearchNodes;  // the pass: the same position at depth 0
+    return EvaluateFor<kMax>(me, opp);
+  }
+  int best = kMax ? -kWindow : kWindow;
+  for (int i = 0; i < n; ++i) {
+    const int s = list[i];
+    if ((legal & Bit(s)) == 0) continue;
+    legal &= ~Bit(s);
+    const uint64_t flipped = Flips(s, me, opp);
+    ++SearchNodes;
+    const int r = EvaluateFor<!kMax>(opp & ~flipped, me | flipped | Bit(s));
+    if (Improves<kMax>(r, best, bound)) return r;
+    if (legal == 0) break;
+  }
+  return best;
+}
+
+template <bool kMax>
+int Midgame(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int depth, int passed) {
+  ++SearchNodes;
+  if (depth == 0) return EvaluateFor<kMax>(me, opp);
+  if (depth == 1) return MidgameHorizon<kMax>(me, opp, list, n, bound, passed);
+
+  const int initial_best = kMax ? -kWindow : kWindow;
+  uint64_t legal = LegalMoves(me, opp);
+  if (legal == 0) {
+    if (passed != 0) return GameOverScore<kMax>(me, opp);
+    return Midgame<!kMax>(opp, me, list, n, initial_best, depth - 1, 1);
+  }
+  int best = initial_best;
+  const int last = list[n - 1];
+  for (int i = 0; i < n; ++i) {
+    const int s = list[i];
+    if ((legal & Bit(s)) == 0) continue;
+    legal &= ~Bit(s);
+    const uint64_t flipped = Flips(s, me, opp);
+    list[i] = static_cast<uint8_t>(last);
+    const int r = Midgame<!kMax>(opp & ~flipped, me | flipped | Bit(s), list, n - 1, best, depth - 1, 0);
+    list[i] = static_cast<uint8_t>(s);
+    if (Improves<kMax>(r, best, bound)) return r;
+    if (legal == 0) break;
+  }
+  return best;
+}
+
+// The last empty square s: the disc difference after whoever can take it
+// does, or of the board as it stands. The board holds 63 discs, so the
+// mover's disc count alone gives the difference.
+template <bool kMax>
+inline int LastSquare(uint64_t me, int s) {
+  const int mine = PopCount(me);
+  int difference;  // from the mover's view
+  if (const int turned = bitboard::LastFlipCount(s, me); turned != 0) {
+    difference = 2 * (mine + turned) - 62;
+  } else if (const int lost = bitboard::LastFlipCount(s, ~me & ~Bit(s)); lost != 0) {
+    difference = 2 * (mine - lost) - 64;
+  } else {
+    difference = 2 * mine - 63;
+  }
+  return kMax ? difference : -difference;
+}
+
+// Two empty squares a, b (the list in that order). Each child is a
+// last-square node, counted here.
+template <int kLimit, bool kMax>
+int SolveTwo(uint64_t me, uint64_t opp, int a, int b, int bound, int passed) {
+  ++SearchNodes;
+  const int initial_best = kMax ? -kLimit : kLimit;
+  int best = initial_best;
+  bool moved = false;
+  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
+    moved = true;
+    ++SearchNodes;
+    const int r = LastSquare<!kMax>(opp & ~flipped, b);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
+    moved = true;
+    ++SearchNodes;
+    const int r = LastSquare<!kMax>(opp & ~flipped, a);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (moved) return best;
+  if (passed != 0) return DiscSumFor<kMax>(me, opp);
+  return SolveTwo<kLimit, !kMax>(opp, me, a, b, initial_best, 1);
+}
+
+// Three empty squares a, b, c. The children's lists follow the list rule:
+// playing a leaves (c, b), playing b leaves (a, c), playing c leaves (a, b).
+template <int kLimit, bool kMax>
+int SolveThree(uint64_t me, uint64_t opp, int a, int b, int c, int bound, int passed) {
+  ++SearchNodes;
+  const int initial_best = kMax ? -kLimit : kLimit;
+  int best = initial_best;
+  bool moved = false;
+  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(a), c, b, best, 0);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(b), a, c, best, 0);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(c, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(c), a, b, best, 0);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (moved) return best;
+  if (passed != 0) return DiscSumFor<kMax>(me, opp);
+  return SolveThree<kLimit, !kMax>(opp, me, a, b, c, initial_best, 1);
+}
+
+// Both endgame solvers for four or more empty squares (or none); kLimit is
+// 64 for the exact solver, 1 for win/loss/draw.
+template <int kLimit, bool kMax>
+int Solve(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int passed) {
+  ++SearchNodes;
+  const int initial_best = kMax ? -kLimit : kLimit;
+  uint64_t legal = LegalMoves(me, opp);
+  if (legal == 0) {
+    if (passed != 0) return DiscSumFor<kMax>(me, opp);
+    return Solve<kLimit, !kMax>(opp, me, list, n, initial_best, 1);
+  }
+  int best = initial_best;
+  const int last = list[n - 1];
+  for (int i = 0; i < n; ++i) {
+    const int s = list[i];
+    if ((legal & Bit(s)) == 0) continue;
+    legal &= ~Bit(s);
+    const uint64_t flipped = Flips(s, me, opp);
+    const uint64_t child_me = opp & ~flipped;
+    const uint64_t child_opp = me | flipped | Bit(s);
+    int r;
+    if (n == 4) {
+      // The child's list: the first three entries with slot i holding the last.
+      const int a = i == 0 ? last : list[0];
+      const int b = i == 1 ? last : list[1];
+      const int c = i == 2 ? last : list[2];
+      r = SolveThree<kLimit, !kMax>(child_me, child_opp, a, b, c, best, 0);
+    } else {
+      list[i] = static_cast<uint8_t>(last);
+      r = Solve<kLimit, !kMax>(child_me, child_opp, list, n - 1, best, 0);
+      list[i] = static_cast<uint8_t>(s);
+    }
+    if (Improves<kMax>(r, best, bound)) return r;
+    if (legal == 0) break;
+  }
+  return best;
+}
+
+template <int kLimit, bool kMax>
+int SolveAny(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int passed) {
+  switch (n) {
+    case 1: ++SearchNodes; return LastSquare<kMax>(me, list[0]);
+    case 2: return SolveTwo<kLimit, kMax>(me, opp, list[0], list[1], bound, passed);
+    case 3: return SolveThree<kLimit, kMax>(me, opp, list[0], list[1], list[2], bound, passed);
+    default: return Solve<kLimit, kMax>(me, opp, list, n, bound, passed);
+  }
+}
+
+// The bitboards and the bit-index list of a search call, or false when the
+// call must go to the mailbox search: the Board does not convert, or the
+// list is not the Board's empty squares, each once.
+struct SearchRoot {
+  uint64_t side1;
+  uint64_t side2;
+  uint8_t list[64];
+  int count;
+};
+
+bool PrepareRoot(const Board& board, const MoveList& list, SearchRoot& root) {
+  if (!BoardToMasks(board, root.side1, root.side2)) return false;
+  const int n = list.count;
+  if (n < 0 || n > 64) return false;
+  uint64_t listed = 0;
+  for (int k = 0; k < n; ++k) {
+    const int s = list.entry[k];
+    if (!IsPlayableSquare(s)) return false;
+    const int b = bitboard::BitOfSquare(s);
+    if ((listed & Bit(b)) != 0) return false;
+    listed |= Bit(b);
+    root.list[k] = static_cast<uint8_t>(b);
+  }
+  if (listed != ~(root.side1 | root.side2)) return false;
+  root.count = n;
+  return true;
+}
+
+bool IsMaximising(int colour) { return ColourByte(colour) == 1; }
+
+template <int kLimit>
+int SolveRoot(SearchRoot& root, int colour, int bound, int passed) {
+  if (IsMaximising(colour)) return SolveAny<kLimit, true>(root.side1, root.side2, root.list, root.count, bound, passed);
+  return SolveAny<kLimit, false>(root.side2, root.side1, root.list, root.count, bound, passed);
+}
+
+}  // namespace
+
+bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2) {
+  side1 = 0;
+  side2 = 0;
+  for (int s = 0; s < kBoardCells; ++s) {
+    const int8_t code = board.cell[s];
+    if (!IsPlayableSquare(s)) {
+      if (code != kWall) return false;
+      continue;
+    }
+    const uint64_t bit = Bit(bitboard::BitOfSquare(s));
+    if (code == 1) {
+      side1 |= bit;
+    } else if (code == -1) {
+      side2 |= bit;
+    } else if (code != kEmpty) {
+      return false;
+    }
+  }
+  return true;
+}
+
+int FastEvaluate(const Board& board) {
+  uint64_t side1 = 0;
+  uint64_t side2 = 0;
+  if (!BoardToMasks(board, side1, side2)) return Evaluate(board);
+  return bitboard::Evaluate(side1, side2);
+}
+
+int FastMidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed) {
+  SearchRoot root;
+  if (!PrepareRoot(board, list, root)) return MidgameSearch(board, list, colour, bound, depth, passed);
+  if (IsMaximising(colour)) return Midgame<true>(root.side1, root.side2, root.list, root.count, bound, depth, passed);
+  return Midgame<false>(root.side2, root.side1, root.list, root.count, bound, depth, passed);
+}
+
+int FastExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
+  SearchRoot root;
+  if (!PrepareRoot(board, list, root)) return ExactSolve(board, list, colour, bound, passed);
+  return SolveRoot<64>(root, colour, bound, passed);
+}
+
+int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
+  SearchRoot root;
+  if (!PrepareRoot(board, list, root)) return WldSolve(board, list, colour, bound, passed);
+  return SolveRoot<1>(root, colour, bound, passed);
+}
