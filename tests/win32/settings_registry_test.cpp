@@ -162,6 +162,13 @@ TEST_F(SettingsRegistry, CloseAnswers0AfterAWriteThatFailed) {
   EXPECT_EQ(StoreSetValue(key, "Depth", kStoreTypeDword, bytes, 4), 1);
   EXPECT_EQ(StoreCloseKey(key), 1);
 
+  // The registry refuses a value name beyond its limit of 16383 characters.
+  const std::string long_name(20000, 'n');
+  ASSERT_EQ(StoreCreateKey(kSettingsKeyPath, &key), 1);
+  EXPECT_EQ(StoreSetValue(key, long_name.c_str(), kStoreTypeDword, bytes, 4), 0);
+  EXPECT_EQ(StoreSetValue(key, "Depth", kStoreTypeDword, bytes, 4), 1);
+  EXPECT_EQ(StoreCloseKey(key), 0) << "the refused write must not be reported as kept";
+
   ASSERT_EQ(StoreCreateKey(kSettingsKeyPath, &key), 1);
   EXPECT_EQ(StoreSetValue(key, nullptr, kStoreTypeDword, bytes, 4), 0);
   EXPECT_EQ(StoreSetValue(key, "Depth", kStoreTypeDword, nullptr, 4), 0);
