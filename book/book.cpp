@@ -224,7 +224,15 @@ int LoadBookFile(const char* path, int32_t* lineNumber) {
       return 0;
     }
   }
+  // A read error is no end of the file: a folder opens as a file on some
+  // systems and then fails at the first read. It counts as a file that
+  // cannot be read, like one that cannot be opened.
+  const bool unreadable = std::ferror(file) != 0;
   std::fclose(file);
+  if (unreadable) {
+    line_number = 0;
+    return 0;
+  }
   return 1;
 }
 

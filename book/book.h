@@ -27,8 +27,9 @@ int ReleaseBook();
 
 // Reads a book file into the tree. lineNumber (may be null) receives 0, then
 // the number of lines read. Answers 1 when the file was read to its end, 0
-// when the path is empty or cannot be opened (line number 0) or a line was
-// rejected (line number of that line).
+// when the path is empty or cannot be opened or read (line number 0; lines
+// read before a read error stay in the tree) or a line was rejected (line
+// number of that line).
 int LoadBookFile(const char* path, int32_t* lineNumber);
 
 // The steps of reading one line, exposed for the book checker and tests.
