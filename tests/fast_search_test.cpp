@@ -396,22 +396,22 @@ TEST(FastSearch, MidgameMatchesWhenTheSideToMovePasses) {
 }
 
 TEST(FastSearch, ExactSolveMatches) {
-  std::vector<Sample> samples = Pick(GamePool(), 0, 9, 4);
+  std::vector<Sample> samples = Pick(GamePool(), 0, 8, 4);
   const std::vector<Sample> blocked = BlockedPositions(GamePool(), 5);
   samples.insert(samples.end(), blocked.begin(), blocked.end());
   for (const Sample& board : RandomBoards(17, 400)) {
     if (board.empties <= 8) samples.push_back(board);
   }
   CompareSearches(Solver::Exact, samples, {0}, {64, -64, 0}, 4);
-  CompareSearches(Solver::Exact, Pick(GamePool(), 10, 12, 1), {0}, {}, 6, Effort::Light);
+  CompareSearches(Solver::Exact, Pick(GamePool(), 9, 11, 1), {0}, {}, 6, Effort::Light);
 }
 
 TEST(FastSearch, WldSolveMatches) {
-  std::vector<Sample> samples = Pick(GamePool(), 0, 10, 3);
+  std::vector<Sample> samples = Pick(GamePool(), 0, 9, 3);
   const std::vector<Sample> blocked = BlockedPositions(GamePool(), 5);
   samples.insert(samples.end(), blocked.begin(), blocked.end());
   CompareSearches(Solver::Wld, samples, {0}, {1, -1, 0, 2, -2}, 5);
-  CompareSearches(Solver::Wld, Pick(GamePool(), 11, 14, 1, 3), {0}, {}, 7, Effort::Light);
+  CompareSearches(Solver::Wld, Pick(GamePool(), 10, 12, 1, 2), {0}, {}, 7, Effort::Light);
 }
 
 // Lists the bitboards cannot take and Boards with foreign cell codes go to

@@ -98,14 +98,7 @@ inline uint64_t LegalMoves(uint64_t me, uint64_t opp) {
   return moves & empty;
 }
 
-// The rays from each square, nearest square first in the sense of the bit
-// order: "up" rays run towards higher bits (east, north-west, north,
-// north-east), "down" rays towards lower bits.
-struct SquareRays {
-  uint64_t up[4];
-  uint64_t down[4];
-};
-
+// The squares from b in the direction (dx, dy), b itself excluded.
 constexpr uint64_t Ray(int b, int dx, int dy) {
   uint64_t ray = 0;
   int x = (b & 7) + dx;
@@ -116,46 +109,6 @@ constexpr uint64_t Ray(int b, int dx, int dy) {
     y += dy;
   }
   return ray;
-}
-
-constexpr std::array<SquareRays, 64> MakeRays() {
-  std::array<SquareRays, 64> rays{};
-  for (int b = 0; b < 64; ++b) {
-    rays[b].up[0] = Ray(b, 1, 0);
-    rays[b].up[1] = Ray(b, -1, 1);
-    rays[b].up[2] = Ray(b, 0, 1);
-    rays[b].up[3] = Ray(b, 1, 1);
-    rays[b].down[0] = Ray(b, -1, 0);
-    rays[b].down[1] = Ray(b, 1, -1);
-    rays[b].down[2] = Ray(b, 0, -1);
-    rays[b].down[3] = Ray(b, -1, -1);
-  }
-  return rays;
-}
-
-inline constexpr std::array<SquareRays, 64> kRays = MakeRays();
-
-// The discs that a disc of `me` on the empty square b turns; 0 when b is
-// not a legal move. On an up ray, adding one to the opponent discs with
-// every off-ray bit set carries up to the first square that is not an
-// opponent disc; on a down ray that square is the highest such bit.
-inline uint64_t Flips(int b, uint64_t me, uint64_t opp) {
-  const SquareRays& rays = kRays[b];
-  uint64_t flipped = 0;
-  for (int d = 0; d < 4; ++d) {
-    const uint64_t ray = rays.up[d];
-    const uint64_t outflank = ((opp | ~ray) + 1) & ray & me;
-    flipped |= (outflank - static_cast<uint64_t>(outflank != 0)) & ray;
-  }
-  for (int d = 0; d < 4; ++d) {
-    const uint64_t ray = rays.down[d];
-    // Bit 0 stands in when the ray holds only opponent discs; it is then
-    // either off the ray or an opponent disc, so it never outflanks.
-    const uint64_t stop = (~opp & ray) | 1;
-    const uint64_t outflank = (uint64_t{1} << (63 - std::countl_zero(stop))) & ray & me;
-    flipped |= (0 - (outflank << 1)) & ray;
-  }
-  return flipped;
 }
 
 // Counting the discs turned by the move on the last empty square. With every
@@ -202,17 +155,98 @@ constexpr std::array<SquareLines, 64> MakeLines() {
 
 inline constexpr std::array<SquareLines, 64> kLines = MakeLines();
 
+// Turned discs line by line. Each of the four lines through the square is
+// read as an 8-bit pattern of the opponent's discs and of the mover's; one
+// table gives the squares just beyond the opponent runs next to the square
+// (the possible anchors), the mover's pattern keeps those that hold a mover's
+// disc, and a second table gives the squares between the square and its
+// anchors. Squares that a diagonal lacks read as empty in both patterns.
+constexpr std::array<std::array<uint8_t, 256>, 8> MakeLineAnchors() {
+  std::array<std::array<uint8_t, 256>, 8> anchors{};
+  for (int x = 0; x < 8; ++x) {
+    for (int pattern = 0; pattern < 256; ++pattern) {
+      int found = 0;
+      for (int step : {-1, 1}) {
+        int run = 0;
+        int k = x + step;
+        while (k >= 0 && k < 8 && (pattern & (1 << k)) != 0) {
+          ++run;
+          k += step;
+        }
+        if (run > 0 && k >= 0 && k < 8) found |= 1 << k;
+      }
+      anchors[x][pattern] = static_cast<uint8_t>(found);
+    }
+  }
+  return anchors;
+}
+
+constexpr std::array<std::array<uint8_t, 256>, 8> MakeLineBetween() {
+  std::array<std::array<uint8_t, 256>, 8> between{};
+  for (int x = 0; x < 8; ++x) {
+    for (int anchors = 0; anchors < 256; ++anchors) {
+      int squares = 0;
+      for (int j = 0; j < 8; ++j) {
+        if ((anchors & (1 << j)) == 0) continue;
+        for (int k = (j < x ? j : x) + 1; k < (j < x ? x : j); ++k) squares |= 1 << k;
+      }
+      between[x][anchors] = static_cast<uint8_t>(squares);
+    }
+  }
+  return between;
+}
+
+// The file-a mask of a column pattern (bit r of the pattern is row r).
+constexpr std::array<uint64_t, 256> MakeColumnMasks() {
+  std::array<uint64_t, 256> masks{};
+  for (int pattern = 0; pattern < 256; ++pattern) {
+    for (int r = 0; r < 8; ++r) {
+      if ((pattern & (1 << r)) != 0) masks[pattern] |= Bit(8 * r);
+    }
+  }
+  return masks;
+}
+
+inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineAnchors = MakeLineAnchors();
+inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineBetween = MakeLineBetween();
+inline constexpr std::array<uint64_t, 256> kColumnMasks = MakeColumnMasks();
+
+// The 8-bit patterns of one line of v: a row by column, a column by row, a
+// diagonal by column.
+inline unsigned RowPattern(uint64_t v, int y) { return static_cast<unsigned>(v >> (8 * y)) & 0xffu; }
+inline unsigned ColumnPattern(uint64_t v, int x) {
+  return static_cast<unsigned>((((v >> x) & 0x0101010101010101u) * 0x0102040810204080u) >> 56);
+}
+inline unsigned DiagonalPattern(uint64_t v, uint64_t line) {
+  return static_cast<unsigned>(((v & line) * 0x0101010101010101u) >> 56);
+}
+
+// The discs that a disc of `me` on the empty square b turns; 0 when b is
+// not a legal move.
+inline uint64_t Flips(int b, uint64_t me, uint64_t opp) {
+  const int x = b & 7;
+  const int y = b >> 3;
+  const uint64_t diagonal = kLines[b].diagonal;
+  const uint64_t antidiagonal = kLines[b].antidiagonal;
+  const unsigned row = kLineBetween[x][kLineAnchors[x][RowPattern(opp, y)] & RowPattern(me, y)];
+  const unsigned column = kLineBetween[y][kLineAnchors[y][ColumnPattern(opp, x)] & ColumnPattern(me, x)];
+  const unsigned diag = kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, diagonal)] & DiagonalPattern(me, diagonal)];
+  const unsigned anti =
+      kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, antidiagonal)] & DiagonalPattern(me, antidiagonal)];
+  // A diagonal pattern repeated in every row and masked with the diagonal
+  // lands each column's bit on the diagonal's square of that column.
+  return (uint64_t{row} << (8 * y)) | (kColumnMasks[column] << x) | ((diag * 0x0101010101010101u) & diagonal) |
+         ((anti * 0x0101010101010101u) & antidiagonal);
+}
+
 // The number of discs that `me` turns by playing on b, when b is the only
 // empty square (every square off `me` but b is an opponent disc).
 inline int LastFlipCount(int b, uint64_t me) {
   const int x = b & 7;
   const int y = b >> 3;
-  const unsigned row = static_cast<unsigned>(me >> (8 * y)) & 0xffu;
-  const unsigned column = static_cast<unsigned>((((me >> x) & 0x0101010101010101u) * 0x0102040810204080u) >> 56);
-  const unsigned diagonal = static_cast<unsigned>(((me & kLines[b].diagonal) * 0x0101010101010101u) >> 56);
-  const unsigned antidiagonal = static_cast<unsigned>(((me & kLines[b].antidiagonal) * 0x0101010101010101u) >> 56);
-  return kLineFlipCounts[x][row] + kLineFlipCounts[y][column] + kLineFlipCounts[x][diagonal] +
-         kLineFlipCounts[x][antidiagonal];
+  return kLineFlipCounts[x][RowPattern(me, y)] + kLineFlipCounts[y][ColumnPattern(me, x)] +
+         kLineFlipCounts[x][DiagonalPattern(me, kLines[b].diagonal)] +
+         kLineFlipCounts[x][DiagonalPattern(me, kLines[b].antidiagonal)];
 }
 
 // Each square's count of empty neighbours, as four bit planes (1, 2, 4, 8).
@@ -255,26 +289,82 @@ constexpr uint64_t kWeight3 = 0x3c1881c3c381183cu;
 constexpr uint64_t kWeight2 = 0x00245a24245a2400u;
 constexpr uint64_t kWeight1 = 0x0000241818240000u;
 
-// The static evaluation from the view of side 1 (discs `side1`; side -1 has
-// `side2`): four times the weighted disc difference, minus seven for every
-// pair of a side-1 disc and an empty neighbour (plus seven for side -1), and
-// two for every square where side 1 may move (minus two for side -1).
-inline int Evaluate(uint64_t side1, uint64_t side2) {
-  // 3 w3 + 2 w2 + w1 = 2 (w3 + w2) + (w3 + w1).
-  constexpr uint64_t kDouble = kWeight3 | kWeight2;
-  constexpr uint64_t kSingle = kWeight3 | kWeight1;
-  const int discs = 50 * (PopCount(side1 & kWeight50) - PopCount(side2 & kWeight50)) +
-                    2 * (PopCount(side1 & kDouble) - PopCount(side2 & kDouble)) +
-                    (PopCount(side1 & kSingle) - PopCount(side2 & kSingle));
-
-  const NeighbourCount n = CountEmptyNeighbours(~(side1 | side2));
-  int frontier = 0;
-  for (int k = 3; k >= 0; --k) {
-    frontier = 2 * frontier + PopCount(side1 & n.plane[k]) - PopCount(side2 & n.plane[k]);
-  }
-
-  const int mobility = PopCount(LegalMoves(side1, side2)) - PopCount(LegalMoves(side2, side1));
-  return 4 * discs - 7 * frontier + 2 * mobility;
+// Partial population counts for weighted sums: NibbleCounts leaves in each
+// 4-bit field the number of set bits of x in it (0..4); NibblesToBytes adds
+// the two fields of each byte (which may hold up to 15 each); ByteTotal adds
+// the bytes, whose sum must stay below 256.
+constexpr uint64_t NibbleCounts(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555u);
+  return (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
 }
+constexpr uint64_t NibblesToBytes(uint64_t x) {
+  return (x & 0x0f0f0f0f0f0f0f0fu) + ((x >> 4) & 0x0f0f0f0f0f0f0f0fu);
+}
+constexpr int ByteTotal(uint64_t x) { return static_cast<int>((x * 0x0101010101010101u) >> 56); }
+
+// pc(single) + 2 pc(doubled) for masks in which a square counts at most 3
+// (once in each): the fields stay within 12 per nibble and 24 per byte, and
+// the callers' totals below 256.
+constexpr int CountOnceAndTwice(uint64_t single, uint64_t doubled) {
+  return ByteTotal(NibblesToBytes(NibbleCounts(single) + 2 * NibbleCounts(doubled)));
+}
+
+// The weighted sum of the non-corner squares of x: 3 w3 + 2 w2 + w1 =
+// (w3 + w1) + 2 (w3 + w2), at most 112.
+constexpr int EdgeAndInnerWeight(uint64_t x) {
+  return CountOnceAndTwice(x & (kWeight3 | kWeight1), x & (kWeight3 | kWeight2));
+}
+
+constexpr int CornerCount(uint64_t x) {
+  const uint64_t corners = x & kWeight50;
+  const uint64_t folded = (corners & 0xffu) + (corners >> 56);  // bits 0..1 and 7..8 hold the counts
+  return static_cast<int>((folded & 3) + (folded >> 7));
+}
+
+// The summed square weights of side 1's discs minus those of side -1.
+constexpr int DiscWeights(uint64_t side1, uint64_t side2) {
+  return 50 * (CornerCount(side1) - CornerCount(side2)) + EdgeAndInnerWeight(side1) - EdgeAndInnerWeight(side2);
+}
+
+// The change of DiscWeights (from the mover's view) when the mover plays b
+// and turns `flipped`, which never holds a corner.
+inline int DiscWeightGain(int b, uint64_t flipped);
+
+// The number of (disc of x, empty neighbour) pairs, given the neighbour
+// count planes of the empty squares; at most 210, the number of neighbouring
+// square pairs on the board.
+constexpr int FrontierPairs(uint64_t x, const NeighbourCount& n) {
+  const uint64_t low = NibblesToBytes(NibbleCounts(x & n.plane[0]) + 2 * NibbleCounts(x & n.plane[1]));
+  const uint64_t high = NibblesToBytes(NibbleCounts(x & n.plane[2]) + 2 * NibbleCounts(x & n.plane[3]));
+  return ByteTotal(low + 4 * high);
+}
+
+// The evaluation without its disc term: minus seven for every pair of a
+// side-1 disc and an empty neighbour (plus seven for side -1), and two for
+// every square where side 1 may move (minus two for side -1).
+inline int FrontierAndMobility(uint64_t side1, uint64_t side2) {
+  const NeighbourCount n = CountEmptyNeighbours(~(side1 | side2));
+  const int frontier = FrontierPairs(side1, n) - FrontierPairs(side2, n);
+  const int mobility = PopCount(LegalMoves(side1, side2)) - PopCount(LegalMoves(side2, side1));
+  return 2 * mobility - 7 * frontier;
+}
+
+// The static evaluation from the view of side 1 (discs `side1`; side -1 has
+// `side2`): four times the weighted disc difference, then the frontier and
+// mobility terms.
+inline int Evaluate(uint64_t side1, uint64_t side2) {
+  return 4 * DiscWeights(side1, side2) + FrontierAndMobility(side1, side2);
+}
+
+inline constexpr std::array<int8_t, 64> kSquareWeight = [] {
+  std::array<int8_t, 64> weights{};
+  for (int b = 0; b < 64; ++b) {
+    weights[b] = static_cast<int8_t>((kWeight50 >> b & 1) * 50 + (kWeight3 >> b & 1) * 3 + (kWeight2 >> b & 1) * 2 +
+                                     (kWeight1 >> b & 1));
+  }
+  return weights;
+}();
+
+inline int DiscWeightGain(int b, uint64_t flipped) { return kSquareWeight[b] + 2 * EdgeAndInnerWeight(flipped); }
 
 }  // namespace bitboard

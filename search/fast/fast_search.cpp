@@ -65,6 +65,9 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     ++SearchNodes;  // the pass: the same position at depth 0
     return EvaluateFor<kMax>(me, opp);
   }
+  // The children's disc terms differ from this node's by the played square
+  // and the turned discs only.
+  const int disc_weights = kMax ? bitboard::DiscWeights(me, opp) : bitboard::DiscWeights(opp, me);
   int best = kMax ? -kWindow : kWindow;
   for (int i = 0; i < n; ++i) {
     const int s = list[i];
@@ -72,7 +75,12 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     legal &= ~Bit(s);
     const uint64_t flipped = Flips(s, me, opp);
     ++SearchNodes;
-    const int r = EvaluateFor<!kMax>(opp & ~flipped, me | flipped | Bit(s));
+    const uint64_t child_me = me | flipped | Bit(s);
+    const uint64_t child_opp = opp & ~flipped;
+    const int gain = bitboard::DiscWeightGain(s, flipped);
+    const int child_discs = kMax ? disc_weights + gain : disc_weights - gain;
+    const int r = 4 * child_discs + (kMax ? bitboard::FrontierAndMobility(child_me, child_opp)
+                                          : bitboard::FrontierAndMobility(child_opp, child_me));
     if (Improves<kMax>(r, best, bound)) return r;
     if (legal == 0) break;
   }
