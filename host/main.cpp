@@ -7,6 +7,7 @@
 #include "engine/startup.h"
 #include "host/bench.h"
 #include "host/commands.h"
+#include "host/nboard.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ constexpr char kUsage[] =
     "  hint [engine options] POSITION       every legal move with its score\n"
     "  selfplay [--games N] [engine options]\n"
     "                                       the engine against itself\n"
+    "  nboard [engine options]              the engine for a GUI (NBoard protocol)\n"
     "  search (--eval|--depth N|--exact|--wld) [POSITION...]\n"
     "                                       value and node count of one search\n"
     "  perft N                              move-path counts to depth N\n"
@@ -44,7 +46,7 @@ constexpr Command kCommands[] = {
     {"play", PlayCommand},       {"think", ThinkCommand},   {"hint", HintCommand},
     {"selfplay", SelfplayCommand}, {"search", SearchCommand}, {"perft", PerftCommand},
     {"bench", BenchCommand},     {"book", BookCommand},     {"setup", SetupCommand},
-    {"version", VersionCommand},
+    {"version", VersionCommand}, {"nboard", NBoardCommand},
 };
 
 }  // namespace
