@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kSilenceLimitMs = 120000;
+
 void StartChild(const std::vector<std::string>& args, const std::string& settings_file, int in_fd, int out_fd,
                 int err_fd) {
   dup2(in_fd, 0);
@@ -127,8 +129,11 @@ std::string TenuSession::ReadUntil(const std::string& text) {
       pending_.erase(0, at + text.size());
       return out;
     }
+    // A child that stays silent this long is stuck: give up rather than hang
+    // the suite, and let the caller's expectations fail.
+    pollfd ready = {from_child_, POLLIN, 0};
     char buffer[4096];
-    const ssize_t n = read(from_child_, buffer, sizeof buffer);
+    const ssize_t n = poll(&ready, 1, kSilenceLimitMs) > 0 ? read(from_child_, buffer, sizeof buffer) : -1;
     if (n <= 0) {
       closed_ = true;
       std::string out;

@@ -25,8 +25,8 @@ class TenuSession {
   TenuSession& operator=(const TenuSession&) = delete;
 
   // Reads output until it contains the text (answers the output read since
-  // the last call) or the child closes its output (answers what came, and
-  // sets closed()).
+  // the last call) or the child closes its output or stays silent for two
+  // minutes (answers what came, and sets closed()).
   std::string ReadUntil(const std::string& text);
   void Send(const std::string& line);
   void CloseInput();
