@@ -1,7 +1,8 @@
 // Bitboard primitives of the fast searches: a position as one 64-bit mask per
 // colour, bit b = (row - 1) * 8 + (column - 1), so a1 is bit 0, h1 bit 7 and
-// h8 bit 63. Everything here is plain 64-bit integer arithmetic (no processor
-// specific instructions), so it builds the same for 64-bit and 32-bit targets.
+// h8 bit 63. Everything here is plain 64-bit integer arithmetic and small
+// constant tables built at compile time (no processor-specific instructions),
+// so it builds the same for 64-bit and 32-bit targets.
 #pragma once
 
 #include <array>
