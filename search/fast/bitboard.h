@@ -340,14 +340,21 @@ constexpr int FrontierPairs(uint64_t x, const NeighbourCount& n) {
   return ByteTotal(low + 4 * high);
 }
 
-// The evaluation without its disc term: minus seven for every pair of a
-// side-1 disc and an empty neighbour (plus seven for side -1), and two for
-// every square where side 1 may move (minus two for side -1).
-inline int FrontierAndMobility(uint64_t side1, uint64_t side2) {
+// The frontier term of the evaluation: minus seven for every pair of a
+// side-1 disc and an empty neighbour, plus seven for every such pair of a
+// side -1 disc.
+inline int FrontierTerm(uint64_t side1, uint64_t side2) {
   const NeighbourCount n = CountEmptyNeighbours(~(side1 | side2));
-  const int frontier = FrontierPairs(side1, n) - FrontierPairs(side2, n);
-  const int mobility = PopCount(LegalMoves(side1, side2)) - PopCount(LegalMoves(side2, side1));
-  return 2 * mobility - 7 * frontier;
+  return -7 * (FrontierPairs(side1, n) - FrontierPairs(side2, n));
+}
+
+// The number of squares where `me` may move.
+inline int MoveCount(uint64_t me, uint64_t opp) { return PopCount(LegalMoves(me, opp)); }
+
+// The evaluation without its disc term: the frontier term, plus two for
+// every square where side 1 may move and minus two for side -1.
+inline int FrontierAndMobility(uint64_t side1, uint64_t side2) {
+  return FrontierTerm(side1, side2) + 2 * (MoveCount(side1, side2) - MoveCount(side2, side1));
 }
 
 // The static evaluation from the view of side 1 (discs `side1`; side -1 has

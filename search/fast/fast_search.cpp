@@ -66,7 +66,7 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     return EvaluateFor<kMax>(me, opp);
   }
   // The children's disc terms differ from this node's by the played square
-  // and the turned discs only.
+  // and the turned discs only; disc_weights is from side 1's view.
   const int disc_weights = kMax ? bitboard::DiscWeights(me, opp) : bitboard::DiscWeights(opp, me);
   int best = kMax ? -kWindow : kWindow;
   for (int i = 0; i < n; ++i) {
@@ -78,9 +78,24 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     const uint64_t child_me = me | flipped | Bit(s);
     const uint64_t child_opp = opp & ~flipped;
     const int gain = bitboard::DiscWeightGain(s, flipped);
-    const int child_discs = kMax ? disc_weights + gain : disc_weights - gain;
-    const int r = 4 * child_discs + (kMax ? bitboard::FrontierAndMobility(child_me, child_opp)
-                                          : bitboard::FrontierAndMobility(child_opp, child_me));
+    // The child's value is 4 D + F + 2 (m1 - m2) with both move counts at
+    // least 0. A maximising node first adds the side-1 term alone: when that
+    // upper limit is not above best, the child can change nothing here (a
+    // value equal to best is not tested against the bound either), so the
+    // side -1 moves need not be counted. A minimising node does the same
+    // the other way round.
+    int r;
+    if constexpr (kMax) {
+      const int upper = 4 * (disc_weights + gain) + bitboard::FrontierTerm(child_me, child_opp) +
+                        2 * bitboard::MoveCount(child_me, child_opp);
+      if (upper <= best) continue;
+      r = upper - 2 * bitboard::MoveCount(child_opp, child_me);
+    } else {
+      const int lower = 4 * (disc_weights - gain) + bitboard::FrontierTerm(child_opp, child_me) -
+                        2 * bitboard::MoveCount(child_me, child_opp);
+      if (lower >= best) continue;
+      r = lower + 2 * bitboard::MoveCount(child_opp, child_me);
+    }
     if (Improves<kMax>(r, best, bound)) return r;
     if (legal == 0) break;
   }
