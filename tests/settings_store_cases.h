@@ -45,7 +45,8 @@ constexpr uint32_t kQwordType = 11;  // 8 bytes, little-endian
 
 inline std::string LittleEndian(uint32_t value, int bytes = 4) {
   std::string out;
-  for (int k = 0; k < bytes; ++k) out.push_back(static_cast<char>(value >> (8 * k)));
+  const uint64_t wide = value;  // shifted by up to 56 bits for an 8-byte value
+  for (int k = 0; k < bytes; ++k) out.push_back(static_cast<char>(wide >> (8 * k)));
   return out;
 }
 
