@@ -630,3 +630,22 @@ TEST(HostileBookPath, UnreadableFileLoadsNothing) {
   ExpectUnreadableBook("a file without read permission", path.c_str());
   chmod(path.c_str(), 0600);
 }
+
+TEST(HostileSettings, StorePathWithoutAFolderIsAFileInTheWorkingFolder) {
+  EngineStateGuard guard;
+  TempDir dir;
+  char* previous = getcwd(nullptr, 0);
+  ASSERT_NE(previous, nullptr);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  setenv("TENU_SETTINGS_FILE", "Tenu.reg", 1);
+  EngineSettings.Depth = 9;
+  EXPECT_EQ(SaveSettings(), 1);
+  EngineSettings.Depth = 5;
+  EXPECT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(EngineSettings.Depth, 9);
+  unsetenv("TENU_SETTINGS_FILE");
+  EXPECT_EQ(chdir(previous), 0);
+  std::free(previous);
+  struct stat info{};
+  EXPECT_EQ(stat((dir.path() + "/Tenu.reg").c_str(), &info), 0);
+}

@@ -229,8 +229,11 @@ int OpenKey(const char* path, StoreKey* key, bool create) {
         handle->contents.sections.push_back({handle->key, {}});
         handle->dirty = true;
       }
-      // Creating is only worth promising when the folder takes a new file.
-      ok = ok && access(handle->path.substr(0, handle->path.rfind('/') + 1).c_str(), W_OK) == 0;
+      // Creating is only worth promising when the folder takes a new file; a
+      // path without a slash names a file in the working folder.
+      const size_t slash = handle->path.rfind('/');
+      const std::string folder = slash == std::string::npos ? "." : handle->path.substr(0, slash + 1);
+      ok = ok && access(folder.c_str(), W_OK) == 0;
     } else {
       ok = have_file && FindSection(handle->contents, handle->key) != nullptr;
     }
