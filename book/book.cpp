@@ -1,5 +1,6 @@
 #include "book/book.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -213,6 +214,12 @@ int LoadBookFile(const char* path, int32_t* lineNumber) {
   char line[kLinePieceSize];
   bool ended = false;
   while (ReadLinePiece(file, line, kLinePieceSize, ended)) {
+    // The line number is a 32-bit count (2 GB of empty lines reach its
+    // end): a line it cannot number is rejected as the last one it can.
+    if (line_number == INT32_MAX) {
+      std::fclose(file);
+      return 0;
+    }
     ++line_number;
     if (char* comment = std::strchr(line, ';'); comment != nullptr) *comment = '\0';
     const size_t length = std::strlen(line);

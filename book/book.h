@@ -29,7 +29,7 @@ int ReleaseBook();
 // the number of lines read. Answers 1 when the file was read to its end, 0
 // when the path is empty or cannot be opened or read (line number 0; lines
 // read before a read error stay in the tree) or a line was rejected (line
-// number of that line).
+// number of that line; a line past the 2147483647th is rejected as that one).
 int LoadBookFile(const char* path, int32_t* lineNumber);
 
 // The steps of reading one line, exposed for the book checker and tests.
