@@ -125,6 +125,7 @@ int SelfplayCommand(const Args& args) {
     int side = 1;
     std::string moves;
     std::vector<double> think_ms;
+    std::vector<int> think_empties;  // empty squares when each think began
     for (;;) {
       if (!HasLegalMove(board, side)) {
         if (!HasLegalMove(board, -side)) break;
@@ -134,6 +135,7 @@ int SelfplayCommand(const Args& args) {
       }
       char position[kPositionLength + 1];
       FormatPosition(board, side, position);
+      think_empties.push_back(static_cast<int>(std::count(position + 2, position + kPositionLength, '-')));
       const auto start = std::chrono::steady_clock::now();
       const char* reply = LumThink(nullptr, position);
       think_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
@@ -163,6 +165,9 @@ int SelfplayCommand(const Args& args) {
                     for (double ms : sorted) total += ms;
                     return total;
                   }());
+      std::printf("game %lld think ms by empty squares:", game);
+      for (size_t k = 0; k < think_ms.size(); ++k) std::printf(" %d:%.1f", think_empties[k], think_ms[k]);
+      std::printf("\n");
     }
     std::fflush(stdout);
   }

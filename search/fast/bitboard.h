@@ -348,6 +348,14 @@ inline int FrontierTerm(uint64_t side1, uint64_t side2) {
   return -7 * (FrontierPairs(side1, n) - FrontierPairs(side2, n));
 }
 
+// Every square next to a disc of x: where the other side's moves can be.
+constexpr uint64_t Around(uint64_t x) {
+  const uint64_t west = (x >> 1) & kNotFileH;
+  const uint64_t east = (x << 1) & kNotFileA;
+  const uint64_t row = x | west | east;
+  return (row << 8) | (row >> 8) | west | east;
+}
+
 // The number of squares where `me` may move.
 inline int MoveCount(uint64_t me, uint64_t opp) { return PopCount(LegalMoves(me, opp)); }
 

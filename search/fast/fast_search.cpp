@@ -85,14 +85,19 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     // side -1 moves need not be counted. A minimising node does the same
     // the other way round.
     int r;
+    // Before counting any moves, the mover's count is bounded by the empty
+    // squares next to the other side's discs, which is cheaper to find.
+    const int potential = PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
     if constexpr (kMax) {
-      const int upper = 4 * (disc_weights + gain) + bitboard::FrontierTerm(child_me, child_opp) +
-                        2 * bitboard::MoveCount(child_me, child_opp);
+      const int base = 4 * (disc_weights + gain) + bitboard::FrontierTerm(child_me, child_opp);
+      if (base + 2 * potential <= best) continue;
+      const int upper = base + 2 * bitboard::MoveCount(child_me, child_opp);
       if (upper <= best) continue;
       r = upper - 2 * bitboard::MoveCount(child_opp, child_me);
     } else {
-      const int lower = 4 * (disc_weights - gain) + bitboard::FrontierTerm(child_opp, child_me) -
-                        2 * bitboard::MoveCount(child_me, child_opp);
+      const int base = 4 * (disc_weights - gain) + bitboard::FrontierTerm(child_opp, child_me);
+      if (base - 2 * potential >= best) continue;
+      const int lower = base - 2 * bitboard::MoveCount(child_me, child_opp);
       if (lower >= best) continue;
       r = lower + 2 * bitboard::MoveCount(child_opp, child_me);
     }
