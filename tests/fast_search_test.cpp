@@ -579,3 +579,26 @@ TEST(FastSearch, DriverAnswersTheSameAtDefaultSettings) {
 }
 
 }  // namespace
+
+// The last ply skips children that cannot beat the best so far; whether a
+// child is skipped depends on the order of its siblings, so every position
+// is tried in several list orders, where one side often has no move or one.
+TEST(FastSearch, LastPlyMatchesInManyListOrders) {
+  std::vector<Sample> samples = GamePool();
+  const std::vector<Sample> blocked = BlockedPositions(GamePool(), 7);
+  samples.insert(samples.end(), blocked.begin(), blocked.end());
+  const std::vector<Sample> boards = RandomBoards(29, 300);
+  samples.insert(samples.end(), boards.begin(), boards.end());
+  Random random(41);
+  for (const Sample& sample : samples) {
+    MoveList list;
+    ListEmpties(sample.board, list);
+    for (int order = 0; order < 4; ++order) {
+      for (int depth : {1, 2}) {
+        for (int colour : {1, -1}) ExpectSameSearch(Solver::Midgame, sample.board, list, colour, colour == 1 ? kWindow : -kWindow, depth);
+      }
+      for (int k = list.count - 1; k > 0; --k) std::swap(list.entry[k], list.entry[random.Below(k + 1)]);
+    }
+    if (HasFailure()) return;
+  }
+}
