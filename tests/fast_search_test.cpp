@@ -131,9 +131,10 @@ std::vector<Sample> RandomBoards(uint64_t seed, int count) {
     ClearBoard(sample.board);
     const int empty_share = random.Below(100);
     const int colours = random.Below(5) == 0 ? 1 : 2;  // some boards hold one colour only
+    const int8_t only = random.Below(2) == 0 ? int8_t{1} : int8_t{-1};
     for (int s = kFirstSquare; s <= kLastSquare; ++s) {
       if (!IsPlayableSquare(s) || random.Below(100) < empty_share) continue;
-      sample.board.cell[s] = colours == 1 || random.Below(2) == 0 ? int8_t{1} : int8_t{-1};
+      sample.board.cell[s] = colours == 1 ? only : random.Below(2) == 0 ? int8_t{1} : int8_t{-1};
     }
     sample.empties = EmptyCount(sample.board);
     boards.push_back(sample);
@@ -587,7 +588,7 @@ TEST(FastSearch, LastPlyMatchesInManyListOrders) {
   std::vector<Sample> samples = GamePool();
   const std::vector<Sample> blocked = BlockedPositions(GamePool(), 7);
   samples.insert(samples.end(), blocked.begin(), blocked.end());
-  const std::vector<Sample> boards = RandomBoards(29, 300);
+  const std::vector<Sample> boards = RandomBoards(29, 1000);
   samples.insert(samples.end(), boards.begin(), boards.end());
   Random random(41);
   for (const Sample& sample : samples) {
