@@ -68,6 +68,14 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
   // The children's disc terms differ from this node's by the played square
   // and the turned discs only; disc_weights is from side 1's view.
   const int disc_weights = kMax ? bitboard::DiscWeights(me, opp) : bitboard::DiscWeights(opp, me);
+  // Likewise the frontier pairs (a disc and an empty neighbour): a child
+  // differs by the turned discs changing sides, the played square's empty
+  // neighbours joining the mover, and the played square no longer counting
+  // as empty for the discs around it.
+  const uint64_t empty = ~(me | opp);
+  const bitboard::NeighbourCount neighbours = bitboard::CountEmptyNeighbours(empty);
+  const int my_pairs = bitboard::FrontierPairs(me, neighbours);
+  const int their_pairs = bitboard::FrontierPairs(opp, neighbours);
   int best = kMax ? -kWindow : kWindow;
   for (int i = 0; i < n; ++i) {
     const int s = list[i];
@@ -88,14 +96,19 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
     // Before counting any moves, the mover's count is bounded by the empty
     // squares next to the other side's discs, which is cheaper to find.
     const int potential = PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+    const uint64_t around = bitboard::Around(Bit(s));
+    const int turned_pairs = bitboard::FrontierPairs(flipped, neighbours);
+    const int child_my_pairs = my_pairs + turned_pairs + PopCount(around & empty) - PopCount(around & child_me);
+    const int child_their_pairs = their_pairs - turned_pairs - PopCount(around & child_opp);
+    const int my_frontier = -7 * (child_my_pairs - child_their_pairs);  // from the mover's view
     if constexpr (kMax) {
-      const int base = 4 * (disc_weights + gain) + bitboard::FrontierTerm(child_me, child_opp);
+      const int base = 4 * (disc_weights + gain) + my_frontier;
       if (base + 2 * potential <= best) continue;
       const int upper = base + 2 * bitboard::MoveCount(child_me, child_opp);
       if (upper <= best) continue;
       r = upper - 2 * bitboard::MoveCount(child_opp, child_me);
     } else {
-      const int base = 4 * (disc_weights - gain) + bitboard::FrontierTerm(child_opp, child_me);
+      const int base = 4 * (disc_weights - gain) - my_frontier;
       if (base - 2 * potential >= best) continue;
       const int lower = base - 2 * bitboard::MoveCount(child_me, child_opp);
       if (lower >= best) continue;
