@@ -26,6 +26,9 @@ step "sanitizer tests"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 TENU_SANITIZED=1 \
   ctest --output-on-failure -j"$jobs")
 
+step "fuzz build and short runs"
+scripts/fuzz-short.sh
+
 step "windows build and tests"
 scripts/windows-tests.sh
 
