@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 namespace {
 
@@ -159,4 +160,12 @@ int TenuSession::Wait() {
   const int status = WaitFor(pid_);
   pid_ = -1;
   return status;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
 }

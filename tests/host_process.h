@@ -15,6 +15,9 @@ struct ProcessResult {
 ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& settings_file = "/nonexistent/tenu-test.reg");
 
+// The lines of a program's output, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 // A child tenu that is talked to line by line (a game in the terminal).
 class TenuSession {
  public:

@@ -10,14 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
 const char kStart[] = "*|---------------------------0*------*0---------------------------";
 
 // The first square marked '+' (a legal move) in the last board drawn in text.

@@ -27,14 +27,6 @@ const char kWhitePassesSquares[] = "----****O-OOOO**-O-OO***OOOO*O**OO****O*OO**
 // Every square black: neither side can move.
 const std::string kFullSquares(64, '*');
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(line);
-  return lines;
-}
-
 // The position string of a game position, for comparisons with readable failures.
 std::string Text(const GamePosition& game) {
   char text[kPositionLength + 1];
