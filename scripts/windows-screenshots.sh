@@ -11,10 +11,8 @@ BUILD="$ROOT/build-win"
 PREFIX="$BUILD/wineprefix-screenshots"
 DOCS="$ROOT/docs"
 
-wine_env() {
-  env WINEPREFIX="$PREFIX" WINEARCH=win32 WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$@"
-}
+# shellcheck source=scripts/wine-session.sh
+source "$ROOT/scripts/wine-session.sh"
 
 # Runs the stand-in host in one mode, captures the rectangle it reports and
 # crops the screen to it.
@@ -45,14 +43,7 @@ shoot() {
 }
 
 if [[ "${1:-}" == "--inside-x" ]]; then
-  mkdir -p "$PREFIX"
-  wine_env wineserver -p
-  trap 'wine_env wineserver -k >/dev/null 2>&1 || true' EXIT
-  if [[ ! -f "$PREFIX/system.reg" ]]; then
-    wine_env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1
-  fi
-  # Non-ASCII arguments to wine reg must go in under a UTF-8 code page.
-  wine_env LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  start_wine_session
   # The dialogs ask for the proportional Japanese UI font; IPA's stands in.
   wine_env LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ \
     /d IPAPGothic /f >/dev/null 2>&1

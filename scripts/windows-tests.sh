@@ -14,27 +14,15 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build-win"
 PREFIX="$BUILD/wineprefix"
 
-# The Wine session every step shares: the build tree's prefix, never the
-# user's own. LC_ALL (not LANG) gives Windows programs code page 932; glibc
-# need not know the locale, so it is set only for the Wine commands.
-wine_env() {
-  env WINEPREFIX="$PREFIX" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" "$@"
-}
+# shellcheck source=scripts/wine-session.sh
+source "$ROOT/scripts/wine-session.sh"
 
 if [[ "${1:-}" == "--inside-x" ]]; then
   shift
   # Keep the Wine server and its background processes up for the whole run:
   # started by the test programs themselves they would hold on to CTest's
   # output pipes and every test would wait for them to time out.
-  mkdir -p "$PREFIX"
-  wine_env wineserver -p
-  trap 'wine_env wineserver -k >/dev/null 2>&1 || true' EXIT
-  if [[ ! -f "$PREFIX/system.reg" ]]; then
-    wine_env LC_ALL=ja_JP.UTF-8 wineboot -i >/dev/null 2>&1
-  fi
-  # Without a window manager, every hidden or destroyed managed window waits
-  # for an answer that never comes; unmanaged windows do not.
-  wine_env LC_ALL=C.UTF-8 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  start_wine_session
   wine_env LC_ALL=ja_JP.UTF-8 wine "$BUILD/bin/tenu_wine_keeper.exe" >/dev/null 2>&1 &
   status=0
   (cd "$BUILD" && ctest -L windows --output-on-failure "$@") || status=$?
