@@ -279,6 +279,12 @@ TEST(FastSearch, MoveRulesMatchTheMailboxRules) {
       const uint64_t me = colour == 1 ? side1 : side2;
       const uint64_t opp = colour == 1 ? side2 : side1;
       const uint64_t legal = bitboard::LegalMoves(me, opp);
+      const bitboard::MaskPair both = bitboard::LegalMovesOfBoth(me, opp);
+      ASSERT_EQ(both[0], legal) << Describe(sample.board);
+      ASSERT_EQ(both[1], bitboard::LegalMoves(opp, me)) << Describe(sample.board);
+      ASSERT_EQ(bitboard::MoveCountDifference(me, opp),
+                bitboard::PopCount(legal) - bitboard::PopCount(bitboard::LegalMoves(opp, me)));
+      const bitboard::NeighbourCount neighbours = bitboard::CountEmptyNeighbours(~(side1 | side2));
       for (int b = 0; b < 64; ++b) {
         const int s = bitboard::MailboxSquare(b);
         Board after;
@@ -294,6 +300,10 @@ TEST(FastSearch, MoveRulesMatchTheMailboxRules) {
           expected = (colour == 1 ? after1 : after2) & opp;
         }
         ASSERT_EQ(flipped, expected) << Describe(sample.board) << " square " << s << " colour " << colour;
+        // The turned discs' sums, which take no disc with eight empty neighbours.
+        const bitboard::TurnedSums sums = bitboard::TurnedDiscSums(flipped, neighbours);
+        ASSERT_EQ(sums.weight, bitboard::EdgeAndInnerWeight(flipped)) << Describe(sample.board) << " square " << s;
+        ASSERT_EQ(sums.pairs, bitboard::FrontierPairs(flipped, neighbours)) << Describe(sample.board) << " square " << s;
       }
     }
   }

@@ -1,5 +1,7 @@
 #include "search/fast/fast_search.h"
 
+#include <bit>
+
 #include "search/evaluate.h"
 #include "search/fast/bitboard.h"
 #include "search/search.h"
@@ -18,6 +20,33 @@ namespace {
 // by writing its last entry into slot i, hands the first n - 1 entries to the
 // child and writes the square back afterwards. That is exactly the child list
 // of the mailbox searches, without the copy.
+//
+// Each square's position in the list is kept beside it, so that a node can
+// turn its legal moves into the set of their list positions and visit just
+// those, in list order, instead of testing every entry.
+struct EmptyList {
+  uint8_t square[64];  // the list: bit indices
+  uint8_t slot[64];    // slot[square[i]] == i for every listed square
+};
+
+// The list positions of the given squares, as a mask (bit i for position i).
+inline uint64_t SlotsOf(uint64_t squares, const EmptyList& list) {
+  uint64_t slots = 0;
+  for (; squares != 0; squares &= squares - 1) slots |= Bit(list.slot[std::countr_zero(squares)]);
+  return slots;
+}
+
+// Plays the square at position i for a child with n - 1 entries, and back.
+inline void TakeSlot(EmptyList& list, int i, int n) {
+  const int last = list.square[n - 1];
+  list.square[i] = static_cast<uint8_t>(last);
+  list.slot[last] = static_cast<uint8_t>(i);
+}
+inline void RestoreSlot(EmptyList& list, int i, int n, int s) {
+  const int last = list.square[n - 1];
+  list.square[i] = static_cast<uint8_t>(s);
+  list.slot[last] = static_cast<uint8_t>(n - 1);
+}
 
 template <bool kMax>
 inline int EvaluateFor(uint64_t me, uint64_t opp) {
@@ -58,8 +87,8 @@ inline int GameOverScore(uint64_t me, uint64_t opp) {
 // A midgame node with one ply left: every child is evaluated at once. The
 // node itself has been counted; each child counts as one more call.
 template <bool kMax>
-int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bound, int passed) {
-  uint64_t legal = LegalMoves(me, opp);
+int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, int passed) {
+  const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
     if (passed != 0) return GameOverScore<kMax>(me, opp);
     ++SearchNodes;  // the pass: the same position at depth 0
@@ -74,76 +103,65 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const uint8_t* list, int n, int bo
   // as empty for the discs around it.
   const uint64_t empty = ~(me | opp);
   const bitboard::NeighbourCount neighbours = bitboard::CountEmptyNeighbours(empty);
-  const int my_pairs = bitboard::FrontierPairs(me, neighbours);
-  const int their_pairs = bitboard::FrontierPairs(opp, neighbours);
+  const int pair_difference = bitboard::FrontierPairs(me, neighbours) - bitboard::FrontierPairs(opp, neighbours);
   int best = kMax ? -kWindow : kWindow;
-  for (int i = 0; i < n; ++i) {
-    const int s = list[i];
-    if ((legal & Bit(s)) == 0) continue;
-    legal &= ~Bit(s);
+  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
+    const int s = list.square[std::countr_zero(slots)];
     const uint64_t flipped = Flips(s, me, opp);
     ++SearchNodes;
     const uint64_t child_me = me | flipped | Bit(s);
     const uint64_t child_opp = opp & ~flipped;
-    const int gain = bitboard::DiscWeightGain(s, flipped);
+    const bitboard::TurnedSums turned = bitboard::TurnedDiscSums(flipped, neighbours);
+    const int gain = bitboard::kSquareWeight[s] + 2 * turned.weight;
     // The child's value is 4 D + F + 2 (m1 - m2) with both move counts at
-    // least 0. A maximising node first adds the side-1 term alone: when that
-    // upper limit is not above best, the child can change nothing here (a
-    // value equal to best is not tested against the bound either), so the
-    // side -1 moves need not be counted. A minimising node does the same
-    // the other way round.
+    // least 0. Before any moves are counted, the mover's count is bounded by
+    // the empty squares next to the other side's discs: when even that leaves
+    // the value no better than best, the child can change nothing here (a
+    // value equal to best is not tested against the bound either).
     int r;
-    // Before counting any moves, the mover's count is bounded by the empty
-    // squares next to the other side's discs, which is cheaper to find.
     const int potential = PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
-    const uint64_t around = bitboard::Around(Bit(s));
-    const int turned_pairs = bitboard::FrontierPairs(flipped, neighbours);
-    const int child_my_pairs = my_pairs + turned_pairs + PopCount(around & empty) - PopCount(around & child_me);
-    const int child_their_pairs = their_pairs - turned_pairs - PopCount(around & child_opp);
-    const int my_frontier = -7 * (child_my_pairs - child_their_pairs);  // from the mover's view
+    // The played square's k neighbours split into e empty ones, m of the
+    // mover and o of the other side (k = e + m + o): the mover gains t turned
+    // pairs and e new ones and loses m, the other side loses t and o, so the
+    // difference of pairs grows by 2 t + e - m + o = 2 t + k - 2 m.
+    const int child_pair_difference = pair_difference + 2 * turned.pairs + bitboard::kNeighbourCount[s] -
+                                      2 * PopCount(bitboard::kNeighbours[s] & child_me);
+    const int my_frontier = -7 * child_pair_difference;  // from the mover's view
     if constexpr (kMax) {
       const int base = 4 * (disc_weights + gain) + my_frontier;
       if (base + 2 * potential <= best) continue;
-      const int upper = base + 2 * bitboard::MoveCount(child_me, child_opp);
-      if (upper <= best) continue;
-      r = upper - 2 * bitboard::MoveCount(child_opp, child_me);
+      r = base + 2 * bitboard::MoveCountDifference(child_me, child_opp);
     } else {
       const int base = 4 * (disc_weights - gain) - my_frontier;
       if (base - 2 * potential >= best) continue;
-      const int lower = base - 2 * bitboard::MoveCount(child_me, child_opp);
-      if (lower >= best) continue;
-      r = lower + 2 * bitboard::MoveCount(child_opp, child_me);
+      r = base - 2 * bitboard::MoveCountDifference(child_me, child_opp);
     }
     if (Improves<kMax>(r, best, bound)) return r;
-    if (legal == 0) break;
   }
   return best;
 }
 
 template <bool kMax>
-int Midgame(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int depth, int passed) {
+int Midgame(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int depth, int passed) {
   ++SearchNodes;
   if (depth == 0) return EvaluateFor<kMax>(me, opp);
-  if (depth == 1) return MidgameHorizon<kMax>(me, opp, list, n, bound, passed);
+  if (depth == 1) return MidgameHorizon<kMax>(me, opp, list, bound, passed);
 
   const int initial_best = kMax ? -kWindow : kWindow;
-  uint64_t legal = LegalMoves(me, opp);
+  const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
     if (passed != 0) return GameOverScore<kMax>(me, opp);
     return Midgame<!kMax>(opp, me, list, n, initial_best, depth - 1, 1);
   }
   int best = initial_best;
-  const int last = list[n - 1];
-  for (int i = 0; i < n; ++i) {
-    const int s = list[i];
-    if ((legal & Bit(s)) == 0) continue;
-    legal &= ~Bit(s);
+  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
+    const int i = std::countr_zero(slots);
+    const int s = list.square[i];
     const uint64_t flipped = Flips(s, me, opp);
-    list[i] = static_cast<uint8_t>(last);
+    TakeSlot(list, i, n);
     const int r = Midgame<!kMax>(opp & ~flipped, me | flipped | Bit(s), list, n - 1, best, depth - 1, 0);
-    list[i] = static_cast<uint8_t>(s);
+    RestoreSlot(list, i, n, s);
     if (Improves<kMax>(r, best, bound)) return r;
-    if (legal == 0) break;
   }
   return best;
 }
@@ -221,47 +239,46 @@ int SolveThree(uint64_t me, uint64_t opp, int a, int b, int c, int bound, int pa
 // Both endgame solvers for four or more empty squares (or none); kLimit is
 // 64 for the exact solver, 1 for win/loss/draw.
 template <int kLimit, bool kMax>
-int Solve(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int passed) {
+int Solve(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int passed) {
   ++SearchNodes;
   const int initial_best = kMax ? -kLimit : kLimit;
-  uint64_t legal = LegalMoves(me, opp);
+  const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
     if (passed != 0) return DiscSumFor<kMax>(me, opp);
     return Solve<kLimit, !kMax>(opp, me, list, n, initial_best, 1);
   }
   int best = initial_best;
-  const int last = list[n - 1];
-  for (int i = 0; i < n; ++i) {
-    const int s = list[i];
-    if ((legal & Bit(s)) == 0) continue;
-    legal &= ~Bit(s);
+  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
+    const int i = std::countr_zero(slots);
+    const int s = list.square[i];
     const uint64_t flipped = Flips(s, me, opp);
     const uint64_t child_me = opp & ~flipped;
     const uint64_t child_opp = me | flipped | Bit(s);
     int r;
     if (n == 4) {
       // The child's list: the first three entries with slot i holding the last.
-      const int a = i == 0 ? last : list[0];
-      const int b = i == 1 ? last : list[1];
-      const int c = i == 2 ? last : list[2];
+      const int last = list.square[3];
+      const int a = i == 0 ? last : list.square[0];
+      const int b = i == 1 ? last : list.square[1];
+      const int c = i == 2 ? last : list.square[2];
       r = SolveThree<kLimit, !kMax>(child_me, child_opp, a, b, c, best, 0);
     } else {
-      list[i] = static_cast<uint8_t>(last);
+      TakeSlot(list, i, n);
       r = Solve<kLimit, !kMax>(child_me, child_opp, list, n - 1, best, 0);
-      list[i] = static_cast<uint8_t>(s);
+      RestoreSlot(list, i, n, s);
     }
     if (Improves<kMax>(r, best, bound)) return r;
-    if (legal == 0) break;
   }
   return best;
 }
 
 template <int kLimit, bool kMax>
-int SolveAny(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int passed) {
+int SolveAny(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int passed) {
+  const uint8_t* square = list.square;
   switch (n) {
-    case 1: ++SearchNodes; return LastSquare<kMax>(me, list[0]);
-    case 2: return SolveTwo<kLimit, kMax>(me, opp, list[0], list[1], bound, passed);
-    case 3: return SolveThree<kLimit, kMax>(me, opp, list[0], list[1], list[2], bound, passed);
+    case 1: ++SearchNodes; return LastSquare<kMax>(me, square[0]);
+    case 2: return SolveTwo<kLimit, kMax>(me, opp, square[0], square[1], bound, passed);
+    case 3: return SolveThree<kLimit, kMax>(me, opp, square[0], square[1], square[2], bound, passed);
     default: return Solve<kLimit, kMax>(me, opp, list, n, bound, passed);
   }
 }
@@ -272,7 +289,7 @@ int SolveAny(uint64_t me, uint64_t opp, uint8_t* list, int n, int bound, int pas
 struct SearchRoot {
   uint64_t side1;
   uint64_t side2;
-  uint8_t list[64];
+  EmptyList list;
   int count;
 };
 
@@ -287,7 +304,8 @@ bool PrepareRoot(const Board& board, const MoveList& list, SearchRoot& root) {
     const int b = bitboard::BitOfSquare(s);
     if ((listed & Bit(b)) != 0) return false;
     listed |= Bit(b);
-    root.list[k] = static_cast<uint8_t>(b);
+    root.list.square[k] = static_cast<uint8_t>(b);
+    root.list.slot[b] = static_cast<uint8_t>(k);
   }
   if (listed != ~(root.side1 | root.side2)) return false;
   root.count = n;
