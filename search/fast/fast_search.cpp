@@ -119,13 +119,17 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, 
     // the value no better than best, the child can change nothing here (a
     // value equal to best is not tested against the bound either).
     int r;
-    const int potential = PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+    // Counted together: the bound on the mover's moves, and the mover's
+    // discs next to the played square.
+    const bitboard::MaskPair counts = bitboard::PopCounts(
+        bitboard::MaskPair{~(child_me | child_opp) & bitboard::Around(child_opp), bitboard::kNeighbours[s] & child_me});
+    const int potential = static_cast<int>(counts[0]);
     // The played square's k neighbours split into e empty ones, m of the
     // mover and o of the other side (k = e + m + o): the mover gains t turned
     // pairs and e new ones and loses m, the other side loses t and o, so the
     // difference of pairs grows by 2 t + e - m + o = 2 t + k - 2 m.
-    const int child_pair_difference = pair_difference + 2 * turned.pairs + bitboard::kNeighbourCount[s] -
-                                      2 * PopCount(bitboard::kNeighbours[s] & child_me);
+    const int child_pair_difference =
+        pair_difference + 2 * turned.pairs + bitboard::kNeighbourCount[s] - 2 * static_cast<int>(counts[1]);
     const int my_frontier = -7 * child_pair_difference;  // from the mover's view
     if constexpr (kMax) {
       const int base = 4 * (disc_weights + gain) + my_frontier;
