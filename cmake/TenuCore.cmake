@@ -39,3 +39,7 @@ if(NOT (TENU_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
   target_compile_options(tenu_core PRIVATE -fexec-charset=CP932)
 endif()
 tenu_warnings(tenu_core)
+
+# Deep midgame searches may run a helper thread.
+find_package(Threads REQUIRED)
+target_link_libraries(tenu_core PUBLIC Threads::Threads)

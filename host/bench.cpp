@@ -6,6 +6,7 @@
 #include "board/board.h"
 #include "engine/position.h"
 #include "host/search_call.h"
+#include "search/fast/fast_search.h"
 
 namespace {
 
@@ -58,6 +59,9 @@ double Rate(uint64_t nodes, double seconds) { return seconds > 0 ? static_cast<d
 std::vector<BenchRun> RunBench(SearchImplementation implementation) {
   const SearchImplementation saved = ActiveSearch;
   ActiveSearch = implementation;
+  // The bench measures one thread: the rates compare the searches per core.
+  const int saved_threads = SplitSearchThreads;
+  SplitSearchThreads = 1;
   std::vector<BenchRun> runs;
   int index = 0;
   for (const BenchCase& bench_case : kBenchCases) {
@@ -75,6 +79,7 @@ std::vector<BenchRun> RunBench(SearchImplementation implementation) {
     runs.push_back(run);
   }
   ActiveSearch = saved;
+  SplitSearchThreads = saved_threads;
   return runs;
 }
 

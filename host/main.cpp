@@ -32,6 +32,7 @@ constexpr char kUsage[] =
     "engine options (for this run only):\n"
     "  --level weak|normal|strong  --depth N  --exact N  --wld N  --maemuki 0|1\n"
     "  --progress  --no-progress  --book FILE  --plain (plain searches, same moves)\n"
+    "  --threads 1|2 (deep midgame searches on one thread or two, same moves)\n"
     "\n"
     "POSITION: side to move ('*' black, '0' white), '|', then the 64 squares\n"
     "a1..h1, a2..h8 as '*', '0' or '-'. Without positions, one is read per line\n"

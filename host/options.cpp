@@ -6,6 +6,7 @@
 #include "book/book.h"
 #include "engine/exports.h"
 #include "search/dispatch.h"
+#include "search/fast/fast_search.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/settings.h"
 #include "ui/setup_form.h"
@@ -79,6 +80,17 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
   }
   if (name == "--plain") {
     ActiveSearch = SearchImplementation::Plain;  // the readable mailbox searches, for comparison
+    return true;
+  }
+  if (name == "--threads") {
+    std::string text;
+    if (value(text)) {
+      if (text == "1" || text == "2") {
+        SplitSearchThreads = text == "2" ? 2 : 1;
+      } else {
+        error = "--threads takes 1 or 2";
+      }
+    }
     return true;
   }
   if (name == "--book") {

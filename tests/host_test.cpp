@@ -122,6 +122,16 @@ TEST(Host, HintListsEveryLegalMoveBestFirst) {
   EXPECT_EQ(RunTenu({"hint"}).status, 2);
 }
 
+// Split searches keep every value, so two threads play the same games.
+TEST(Host, SelfplayPlaysTheSameGamesOnOneThreadOrTwo) {
+  const ProcessResult one = RunTenu({"selfplay", "--games", "2", "--level", "normal", "--threads", "1"});
+  const ProcessResult two = RunTenu({"selfplay", "--games", "2", "--level", "normal", "--threads", "2"});
+  ASSERT_EQ(one.status, 0) << one.err;
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(two.out, one.out);
+  EXPECT_EQ(RunTenu({"selfplay", "--threads", "3"}).status, 2);
+}
+
 TEST(Host, SelfplayFinishesGamesWithLegalMoves) {
   const ProcessResult run = RunTenu({"selfplay", "--games", "2", "--level", "weak", "--times"});
   ASSERT_EQ(run.status, 0) << run.out;

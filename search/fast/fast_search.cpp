@@ -1,6 +1,8 @@
 #include "search/fast/fast_search.h"
 
+#include <atomic>
 #include <bit>
+#include <thread>
 
 #include "search/evaluate.h"
 #include "search/fast/bitboard.h"
@@ -87,11 +89,11 @@ inline int GameOverScore(uint64_t me, uint64_t opp) {
 // A midgame node with one ply left: every child is evaluated at once. The
 // node itself has been counted; each child counts as one more call.
 template <bool kMax>
-int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, int passed) {
+int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, int passed, uint64_t& nodes) {
   const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
     if (passed != 0) return GameOverScore<kMax>(me, opp);
-    ++SearchNodes;  // the pass: the same position at depth 0
+    ++nodes;  // the pass: the same position at depth 0
     return EvaluateFor<kMax>(me, opp);
   }
   // The children's disc terms differ from this node's by the played square
@@ -108,7 +110,7 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, 
   for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
     const int s = list.square[std::countr_zero(slots)];
     const uint64_t flipped = Flips(s, me, opp);
-    ++SearchNodes;
+    ++nodes;
     const uint64_t child_me = me | flipped | Bit(s);
     const uint64_t child_opp = opp & ~flipped;
     const bitboard::TurnedSums turned = bitboard::TurnedDiscSums(flipped, neighbours);
@@ -145,27 +147,234 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, 
   return best;
 }
 
+// How a midgame node runs: alone (the whole search on this thread), as the
+// lead of a split search (offering later siblings to a helper thread), or as
+// the helper's task (giving up as soon as the lead calls it off).
+enum class Role { Alone, Lead, Helper };
+
+struct SplitHelper;
+
+// A midgame search's list and node count; a helper's task has its own.
+struct MidgameWork {
+  EmptyList list;
+  uint64_t nodes = 0;
+  const std::atomic<bool>* stop = nullptr;  // a helper's call-off flag
+  SplitHelper* helper = nullptr;            // a lead's helper
+};
+
+template <bool kMax, Role kRole>
+int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed);
+
 template <bool kMax>
-int Midgame(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int depth, int passed) {
-  ++SearchNodes;
+int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed);
+
+// Lead nodes split from this remaining depth up; shallower nodes are too
+// small to be worth handing over.
+constexpr int kSplitDepth = 4;
+
+template <bool kMax, Role kRole>
+int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed) {
+  if constexpr (kRole == Role::Lead) {
+    if (depth >= kSplitDepth) return LeadNode<kMax>(me, opp, work, n, bound, depth, passed);
+    return Midgame<kMax, Role::Alone>(me, opp, work, n, bound, depth, passed);
+  }
+  ++work.nodes;
   if (depth == 0) return EvaluateFor<kMax>(me, opp);
-  if (depth == 1) return MidgameHorizon<kMax>(me, opp, list, bound, passed);
+  if (depth == 1) return MidgameHorizon<kMax>(me, opp, work.list, bound, passed, work.nodes);
+  // A called-off task's result is thrown away, so any value will do.
+  if constexpr (kRole == Role::Helper) {
+    if (work.stop->load(std::memory_order_relaxed)) return 0;
+  }
 
   const int initial_best = kMax ? -kWindow : kWindow;
   const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
     if (passed != 0) return GameOverScore<kMax>(me, opp);
-    return Midgame<!kMax>(opp, me, list, n, initial_best, depth - 1, 1);
+    return Midgame<!kMax, kRole>(opp, me, work, n, initial_best, depth - 1, 1);
   }
   int best = initial_best;
+  EmptyList& list = work.list;
   for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
     const int i = std::countr_zero(slots);
     const int s = list.square[i];
     const uint64_t flipped = Flips(s, me, opp);
     TakeSlot(list, i, n);
-    const int r = Midgame<!kMax>(opp & ~flipped, me | flipped | Bit(s), list, n - 1, best, depth - 1, 0);
+    const int r = Midgame<!kMax, kRole>(opp & ~flipped, me | flipped | Bit(s), work, n - 1, best, depth - 1, 0);
     RestoreSlot(list, i, n, s);
     if (Improves<kMax>(r, best, bound)) return r;
+  }
+  return best;
+}
+
+// The helper thread of a split search and the one task it may hold. A lead
+// node offers the sibling after the one it is about to search, with the
+// bound that sibling will get if the current one does not change the node's
+// best. When the lead reaches the sibling and its best has stayed the same,
+// the task's inputs are exactly those of the sequential search, so its value
+// and node count are taken as they are; otherwise the task is called off
+// and the sibling searched afresh. Values and node counts are therefore
+// those of the search on one thread, whatever the timing.
+struct SplitTask {
+  uint64_t me = 0;  // the mover's discs in the sibling (the lead's opponent)
+  uint64_t opp = 0;
+  int n = 0;
+  int bound = 0;
+  int depth = 0;
+  bool maximising = false;
+  MidgameWork work;
+  std::atomic<bool> stop{false};
+  int value = 0;
+  std::atomic<bool> done{false};
+};
+
+// The helper lives only for one search and waits by spinning: a search
+// hands over tasks of a few hundred microseconds, and waking a sleeping
+// thread would take a good part of that. Only the lead sets `task`, and only
+// while it is empty; only the helper empties it, after the task is done.
+struct SplitHelper {
+  std::atomic<SplitTask*> task{nullptr};
+  std::atomic<bool> quit{false};
+
+  bool Busy() const { return task.load(std::memory_order_acquire) != nullptr; }
+
+  void Run() {
+    for (unsigned idle = 0;; ++idle) {
+      SplitTask* t = task.load(std::memory_order_acquire);
+      if (t == nullptr) {
+        if (quit.load(std::memory_order_acquire)) return;
+        if (idle % 1024 == 1023) std::this_thread::yield();
+        continue;
+      }
+      t->work.stop = &t->stop;
+      t->value = t->maximising ? Midgame<true, Role::Helper>(t->me, t->opp, t->work, t->n, t->bound, t->depth, 0)
+                               : Midgame<false, Role::Helper>(t->me, t->opp, t->work, t->n, t->bound, t->depth, 0);
+      t->done.store(true, std::memory_order_release);
+      task.store(nullptr, std::memory_order_release);
+      idle = 0;
+    }
+  }
+
+  // Hands t to the helper unless it is still working on another task.
+  bool Offer(SplitTask& t) {
+    if (Busy()) return false;
+    t.done.store(false, std::memory_order_relaxed);
+    t.stop.store(false, std::memory_order_relaxed);
+    t.work.nodes = 0;
+    task.store(&t, std::memory_order_release);
+    return true;
+  }
+
+  static void Wait(const SplitTask& t) {
+    for (unsigned spins = 0; !t.done.load(std::memory_order_acquire); ++spins) {
+      if (spins % 1024 == 1023) std::this_thread::yield();
+    }
+  }
+
+  static void CallOff(SplitTask& t) {
+    t.stop.store(true, std::memory_order_relaxed);
+    Wait(t);
+  }
+
+  void Quit() { quit.store(true, std::memory_order_release); }
+};
+
+// A child of a lead node searched on the lead's thread: its value, and its
+// nodes added to the lead's count.
+template <bool kMax>
+int LeadChild(uint64_t me, uint64_t opp, MidgameWork& work, int n, int i, int best, int depth) {
+  EmptyList& list = work.list;
+  const int s = list.square[i];
+  const uint64_t flipped = Flips(s, me, opp);
+  TakeSlot(list, i, n);
+  const int r = Midgame<!kMax, Role::Lead>(opp & ~flipped, me | flipped | Bit(s), work, n - 1, best, depth - 1, 0);
+  RestoreSlot(list, i, n, s);
+  return r;
+}
+
+// A lead node visits its children in list order as the sequential search
+// does, but a child's value may come from ahead: from the helper, which was
+// given the child after the one the lead started, or from the lead itself,
+// which searches the next child while it waits for the helper. A value
+// found ahead is taken only if it was searched with the bound that the
+// child gets now; otherwise it is dropped (with its nodes) and the child
+// searched again.
+template <bool kMax>
+int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed) {
+  ++work.nodes;
+  const int initial_best = kMax ? -kWindow : kWindow;
+  const uint64_t legal = LegalMoves(me, opp);
+  if (legal == 0) {
+    if (passed != 0) return GameOverScore<kMax>(me, opp);
+    return Midgame<!kMax, Role::Lead>(opp, me, work, n, initial_best, depth - 1, 1);
+  }
+  int order[64];  // the list positions of the legal moves, in list order
+  int count = 0;
+  for (uint64_t slots = SlotsOf(legal, work.list); slots != 0; slots &= slots - 1) {
+    order[count++] = std::countr_zero(slots);
+  }
+
+  int best = initial_best;
+  SplitHelper& helper = *work.helper;
+  SplitTask task;
+  int task_child = -1;  // the index in order of the child the helper has
+  int ahead_child = -1;  // the child the lead searched ahead, its bound, value and nodes
+  int ahead_bound = 0;
+  int ahead_value = 0;
+  uint64_t ahead_nodes = 0;
+
+  for (int k = 0; k < count; ++k) {
+    int r = 0;
+    bool known = false;
+    if (task_child == k) {
+      task_child = -1;
+      if (task.bound != best) {
+        helper.CallOff(task);
+      } else {
+        if (k + 1 < count && ahead_child < 0 && !task.done.load(std::memory_order_acquire)) {
+          // While the helper works, the lead searches the next child with the
+          // same bound, right if this one does not change best.
+          const uint64_t before = work.nodes;
+          ahead_value = LeadChild<kMax>(me, opp, work, n, order[k + 1], best, depth);
+          ahead_nodes = work.nodes - before;
+          work.nodes = before;
+          ahead_child = k + 1;
+          ahead_bound = best;
+        }
+        helper.Wait(task);
+        r = task.value;
+        work.nodes += task.work.nodes;
+        ++SplitValuesTaken;
+        known = true;
+      }
+    } else if (ahead_child == k) {
+      ahead_child = -1;
+      if (ahead_bound == best) {
+        r = ahead_value;
+        work.nodes += ahead_nodes;
+        known = true;
+      }
+    }
+    if (!known) {
+      if (k >= 1 && task_child < 0 && k + 1 < count && ahead_child < 0 && !helper.Busy()) {
+        const int j = order[k + 1];
+        const int t = work.list.square[j];
+        const uint64_t turned = Flips(t, me, opp);
+        task.me = opp & ~turned;
+        task.opp = me | turned | Bit(t);
+        task.n = n - 1;
+        task.bound = best;
+        task.depth = depth - 1;
+        task.maximising = !kMax;
+        task.work.list = work.list;
+        TakeSlot(task.work.list, j, n);
+        if (helper.Offer(task)) task_child = k + 1;
+      }
+      r = LeadChild<kMax>(me, opp, work, n, order[k], best, depth);
+    }
+    if (Improves<kMax>(r, best, bound)) {
+      if (task_child >= 0) helper.CallOff(task);
+      return r;
+    }
   }
   return best;
 }
@@ -354,11 +563,48 @@ int FastEvaluate(const Board& board) {
   return bitboard::Evaluate(side1, side2);
 }
 
+int SplitSearchThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+uint64_t SplitValuesTaken = 0;
+
+namespace {
+
+template <Role kRole>
+int RunMidgame(SearchRoot& root, MidgameWork& work, int colour, int bound, int depth, int passed) {
+  work.list = root.list;
+  if (IsMaximising(colour)) return Midgame<true, kRole>(root.side1, root.side2, work, root.count, bound, depth, passed);
+  return Midgame<false, kRole>(root.side2, root.side1, work, root.count, bound, depth, passed);
+}
+
+// The search with a helper thread, or false when no thread could be started.
+bool RunSplitMidgame(SearchRoot& root, MidgameWork& work, int colour, int bound, int depth, int passed, int& value) {
+  SplitHelper helper;
+  std::thread thread;
+  try {
+    thread = std::thread([&helper] { helper.Run(); });
+  } catch (...) {
+    return false;
+  }
+  work.helper = &helper;
+  value = RunMidgame<Role::Lead>(root, work, colour, bound, depth, passed);
+  helper.Quit();
+  thread.join();
+  return true;
+}
+
+}  // namespace
+
 int FastMidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed) {
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return MidgameSearch(board, list, colour, bound, depth, passed);
-  if (IsMaximising(colour)) return Midgame<true>(root.side1, root.side2, root.list, root.count, bound, depth, passed);
-  return Midgame<false>(root.side2, root.side1, root.list, root.count, bound, depth, passed);
+  MidgameWork work;
+  int value = 0;
+  if (SplitSearchThreads < 2 || depth < kSplitDepth + 1 ||
+      !RunSplitMidgame(root, work, colour, bound, depth, passed, value)) {
+    work.nodes = 0;
+    value = RunMidgame<Role::Alone>(root, work, colour, bound, depth, passed);
+  }
+  SearchNodes += work.nodes;
+  return value;
 }
 
 int FastExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {

@@ -11,6 +11,13 @@
 
 #include "board/board.h"
 
+// The number of threads a deep midgame search may use: 1, or 2 for a
+// helper thread that searches later siblings ahead, with the same values and
+// node counts as on one thread.
+extern int SplitSearchThreads;
+// How many children's values split searches have taken from a helper.
+extern uint64_t SplitValuesTaken;
+
 int FastEvaluate(const Board& board);
 int FastMidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed);
 int FastExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed);
