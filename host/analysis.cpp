@@ -8,6 +8,7 @@
 #include "host/options.h"
 #include "host/positions.h"
 #include "host/search_call.h"
+#include "search/fast/fast_search.h"
 
 
 int VersionCommand(const Args& /*args*/) {
@@ -57,6 +58,12 @@ int SearchCommand(const Args& args) {
         }
         ++i;
       }
+    } else if (arg == "--threads") {
+      if (i + 1 >= args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
+        std::fprintf(stderr, "tenu search: --threads takes 1 or 2\n");
+        return 2;
+      }
+      SplitSearchThreads = args[++i] == "2" ? 2 : 1;
     } else if (arg.rfind("--", 0) == 0) {
       std::fprintf(stderr, "tenu search: unknown option %s\n", arg.c_str());
       return 2;

@@ -618,27 +618,21 @@ TEST(FastSearch, LastPlyMatchesInManyListOrders) {
 // searched with the bound the one-thread search gives that child, so values
 // and node counts must be those of one thread, at every bound, whatever the
 // timing. Deep enough for nodes that split and nodes that pass.
-TEST(FastSearch, SplitSearchMatchesOneThread) {
-  std::vector<Sample> samples = Pick(GamePool(), 8, 60, 1, 4);
-  const std::vector<Sample> blocked = BlockedPositions(GamePool(), 5);
-  samples.insert(samples.end(), blocked.begin(), blocked.begin() + 4);
+void ExpectSplitSearchesMatch(Solver solver, const std::vector<Sample>& samples, const std::vector<int>& depths) {
   const int saved = SplitSearchThreads;
   for (const Sample& sample : samples) {
     MoveList list;
     ListEmpties(sample.board, list);
-    for (int depth : {5, 6}) {
+    for (int depth : depths) {
       for (int colour : {1, -1}) {
         SplitSearchThreads = 1;
         const int open = colour == 1 ? kWindow : -kWindow;
-        const int v =
-            RunSearch(SearchImplementation::Fast, Solver::Midgame, sample.board, list, colour, open, depth, 0).value;
+        const int v = RunSearch(SearchImplementation::Fast, solver, sample.board, list, colour, open, depth, 0).value;
         for (int bound : {open, v - 1, v, v + 1, -open}) {
           SplitSearchThreads = 1;
-          const Outcome alone = RunSearch(SearchImplementation::Fast, Solver::Midgame, sample.board, list, colour, bound,
-                                          depth, 0);
+          const Outcome alone = RunSearch(SearchImplementation::Fast, solver, sample.board, list, colour, bound, depth, 0);
           SplitSearchThreads = 2;
-          const Outcome split = RunSearch(SearchImplementation::Fast, Solver::Midgame, sample.board, list, colour, bound,
-                                          depth, 0);
+          const Outcome split = RunSearch(SearchImplementation::Fast, solver, sample.board, list, colour, bound, depth, 0);
           EXPECT_EQ(split.value, alone.value) << Describe(sample.board) << " depth " << depth << " bound " << bound;
           EXPECT_EQ(split.nodes, alone.nodes) << Describe(sample.board) << " depth " << depth << " bound " << bound;
         }
@@ -646,5 +640,20 @@ TEST(FastSearch, SplitSearchMatchesOneThread) {
     }
   }
   SplitSearchThreads = saved;
-  EXPECT_GT(SplitValuesTaken, 100u);  // the helper's values were used, not only dropped
+}
+
+TEST(FastSearch, SplitSearchMatchesOneThread) {
+  std::vector<Sample> samples = Pick(GamePool(), 8, 60, 1, 4);
+  const std::vector<Sample> blocked = BlockedPositions(GamePool(), 5);
+  samples.insert(samples.end(), blocked.begin(), blocked.begin() + 4);
+  const uint64_t taken = SplitValuesTaken;
+  ExpectSplitSearchesMatch(Solver::Midgame, samples, {5, 6});
+  EXPECT_GT(SplitValuesTaken - taken, 100u);  // the helper's values were used, not only dropped
+}
+
+TEST(FastSearch, SplitSolversMatchOneThread) {
+  const uint64_t taken = SplitValuesTaken;
+  ExpectSplitSearchesMatch(Solver::Exact, Pick(GamePool(), 12, 12, 2), {0});
+  ExpectSplitSearchesMatch(Solver::Wld, Pick(GamePool(), 13, 13, 2), {0});
+  EXPECT_GT(SplitValuesTaken - taken, 20u);
 }

@@ -81,6 +81,9 @@ TEST(Host, SearchAnswersValueAndNodesLikeTheReferenceTable) {
   EXPECT_NE(bad.out.find("not a position"), std::string::npos);
   EXPECT_EQ(RunTenu({"search", kStart}).status, 2);
   EXPECT_EQ(RunTenu({"search", "--depth", "x", kStart}).status, 2);
+  EXPECT_EQ(RunTenu({"search", "--threads", "3", kStart}).status, 2);
+  EXPECT_EQ(RunTenu({"search", "--depth", "6", "--threads", "1", kStart}).out,
+            RunTenu({"search", "--depth", "6", "--threads", "2", kStart}).out);
 }
 
 TEST(Host, ThinkRepliesOneLinePerPositionInUtf8OrRaw) {

@@ -147,15 +147,15 @@ int MidgameHorizon(uint64_t me, uint64_t opp, const EmptyList& list, int bound, 
   return best;
 }
 
-// How a midgame node runs: alone (the whole search on this thread), as the
-// lead of a split search (offering later siblings to a helper thread), or as
-// the helper's task (giving up as soon as the lead calls it off).
+// How a node runs: alone (the whole search on this thread), as the lead of a
+// split search (offering later siblings to a helper thread), or as the
+// helper's task (giving up as soon as the lead calls it off).
 enum class Role { Alone, Lead, Helper };
 
 struct SplitHelper;
 
-// A midgame search's list and node count; a helper's task has its own.
-struct MidgameWork {
+// A search's list and node count; a helper's task has its own.
+struct SearchWork {
   EmptyList list;
   uint64_t nodes = 0;
   const std::atomic<bool>* stop = nullptr;  // a helper's call-off flag
@@ -163,19 +163,51 @@ struct MidgameWork {
 };
 
 template <bool kMax, Role kRole>
-int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed);
+int Midgame(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int depth, int passed);
+template <int kLimit, bool kMax, Role kRole>
+int Solve(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int passed);
+template <typename Kind, bool kMax>
+int LeadNode(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int depth, int passed);
 
-template <bool kMax>
-int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed);
-
-// Lead nodes split from this remaining depth up; shallower nodes are too
-// small to be worth handing over.
+// What a lead node needs to know of its search: the limits of its values,
+// the score of a finished game, and how to search a child. Midgame lead
+// nodes split from a remaining depth of kSplitDepth up, solver lead nodes
+// from kSolveSplitEmpties empty squares up; below, a task would be too small
+// to be worth handing over.
 constexpr int kSplitDepth = 4;
+constexpr int kSolveSplitEmpties = 11;
+
+struct MidgameKind {
+  static constexpr int kLimit = kWindow;
+  template <bool kMax>
+  static int Finished(uint64_t me, uint64_t opp) {
+    return GameOverScore<kMax>(me, opp);
+  }
+  template <bool kMax, Role kRole>
+  static int Search(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int depth, int passed) {
+    return Midgame<kMax, kRole>(me, opp, work, n, bound, depth, passed);
+  }
+};
+
+// The solvers have no depth: a pass or a move leaves the same count of
+// remaining plies to the end of the game, so the depth argument is unused.
+template <int kSolverLimit>
+struct SolveKind {
+  static constexpr int kLimit = kSolverLimit;
+  template <bool kMax>
+  static int Finished(uint64_t me, uint64_t opp) {
+    return DiscSumFor<kMax>(me, opp);
+  }
+  template <bool kMax, Role kRole>
+  static int Search(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int /*depth*/, int passed) {
+    return Solve<kSolverLimit, kMax, kRole>(me, opp, work, n, bound, passed);
+  }
+};
 
 template <bool kMax, Role kRole>
-int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed) {
+int Midgame(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int depth, int passed) {
   if constexpr (kRole == Role::Lead) {
-    if (depth >= kSplitDepth) return LeadNode<kMax>(me, opp, work, n, bound, depth, passed);
+    if (depth >= kSplitDepth) return LeadNode<MidgameKind, kMax>(me, opp, work, n, bound, depth, passed);
     return Midgame<kMax, Role::Alone>(me, opp, work, n, bound, depth, passed);
   }
   ++work.nodes;
@@ -206,6 +238,131 @@ int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int 
   return best;
 }
 
+// The last empty square s: the disc difference after whoever can take it
+// does, or of the board as it stands. The board holds 63 discs, so the
+// mover's disc count alone gives the difference.
+template <bool kMax>
+inline int LastSquare(uint64_t me, int s) {
+  const int mine = PopCount(me);
+  int difference;  // from the mover's view
+  if (const int turned = bitboard::LastFlipCount(s, me); turned != 0) {
+    difference = 2 * (mine + turned) - 62;
+  } else if (const int lost = bitboard::LastFlipCount(s, ~me & ~Bit(s)); lost != 0) {
+    difference = 2 * (mine - lost) - 64;
+  } else {
+    difference = 2 * mine - 63;
+  }
+  return kMax ? difference : -difference;
+}
+
+// Two empty squares a, b (the list in that order). Each child is a
+// last-square node, counted here.
+template <int kLimit, bool kMax>
+int SolveTwo(uint64_t me, uint64_t opp, int a, int b, int bound, int passed, uint64_t& nodes) {
+  ++nodes;
+  const int initial_best = kMax ? -kLimit : kLimit;
+  int best = initial_best;
+  bool moved = false;
+  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
+    moved = true;
+    ++nodes;
+    const int r = LastSquare<!kMax>(opp & ~flipped, b);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
+    moved = true;
+    ++nodes;
+    const int r = LastSquare<!kMax>(opp & ~flipped, a);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (moved) return best;
+  if (passed != 0) return DiscSumFor<kMax>(me, opp);
+  return SolveTwo<kLimit, !kMax>(opp, me, a, b, initial_best, 1, nodes);
+}
+
+// Three empty squares a, b, c. The children's lists follow the list rule:
+// playing a leaves (c, b), playing b leaves (a, c), playing c leaves (a, b).
+template <int kLimit, bool kMax>
+int SolveThree(uint64_t me, uint64_t opp, int a, int b, int c, int bound, int passed, uint64_t& nodes) {
+  ++nodes;
+  const int initial_best = kMax ? -kLimit : kLimit;
+  int best = initial_best;
+  bool moved = false;
+  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(a), c, b, best, 0, nodes);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(b), a, c, best, 0, nodes);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (const uint64_t flipped = Flips(c, me, opp); flipped != 0) {
+    moved = true;
+    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(c), a, b, best, 0, nodes);
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  if (moved) return best;
+  if (passed != 0) return DiscSumFor<kMax>(me, opp);
+  return SolveThree<kLimit, !kMax>(opp, me, a, b, c, initial_best, 1, nodes);
+}
+
+// Both endgame solvers for four or more empty squares (or none); kLimit is
+// 64 for the exact solver, 1 for win/loss/draw.
+template <int kLimit, bool kMax, Role kRole>
+int Solve(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int passed) {
+  if constexpr (kRole == Role::Lead) {
+    if (n >= kSolveSplitEmpties) return LeadNode<SolveKind<kLimit>, kMax>(me, opp, work, n, bound, 0, passed);
+    return Solve<kLimit, kMax, Role::Alone>(me, opp, work, n, bound, passed);
+  }
+  ++work.nodes;
+  if constexpr (kRole == Role::Helper) {
+    if (n >= 6 && work.stop->load(std::memory_order_relaxed)) return 0;
+  }
+  const int initial_best = kMax ? -kLimit : kLimit;
+  const uint64_t legal = LegalMoves(me, opp);
+  if (legal == 0) {
+    if (passed != 0) return DiscSumFor<kMax>(me, opp);
+    return Solve<kLimit, !kMax, kRole>(opp, me, work, n, initial_best, 1);
+  }
+  int best = initial_best;
+  EmptyList& list = work.list;
+  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
+    const int i = std::countr_zero(slots);
+    const int s = list.square[i];
+    const uint64_t flipped = Flips(s, me, opp);
+    const uint64_t child_me = opp & ~flipped;
+    const uint64_t child_opp = me | flipped | Bit(s);
+    int r;
+    if (n == 4) {
+      // The child's list: the first three entries with slot i holding the last.
+      const int last = list.square[3];
+      const int a = i == 0 ? last : list.square[0];
+      const int b = i == 1 ? last : list.square[1];
+      const int c = i == 2 ? last : list.square[2];
+      r = SolveThree<kLimit, !kMax>(child_me, child_opp, a, b, c, best, 0, work.nodes);
+    } else {
+      TakeSlot(list, i, n);
+      r = Solve<kLimit, !kMax, kRole>(child_me, child_opp, work, n - 1, best, 0);
+      RestoreSlot(list, i, n, s);
+    }
+    if (Improves<kMax>(r, best, bound)) return r;
+  }
+  return best;
+}
+
+template <int kLimit, bool kMax, Role kRole>
+int SolveAny(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int passed) {
+  const uint8_t* square = work.list.square;
+  switch (n) {
+    case 1: ++work.nodes; return LastSquare<kMax>(me, square[0]);
+    case 2: return SolveTwo<kLimit, kMax>(me, opp, square[0], square[1], bound, passed, work.nodes);
+    case 3: return SolveThree<kLimit, kMax>(me, opp, square[0], square[1], square[2], bound, passed, work.nodes);
+    default: return Solve<kLimit, kMax, kRole>(me, opp, work, n, bound, passed);
+  }
+}
+
 // The helper thread of a split search and the one task it may hold. A lead
 // node offers the sibling after the one it is about to search, with the
 // bound that sibling will get if the current one does not change the node's
@@ -215,17 +372,22 @@ int Midgame(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int 
 // and the sibling searched afresh. Values and node counts are therefore
 // those of the search on one thread, whatever the timing.
 struct SplitTask {
-  uint64_t me = 0;  // the mover's discs in the sibling (the lead's opponent)
+  int (*search)(SplitTask&) = nullptr;  // the search of the sibling's node
+  uint64_t me = 0;                      // the mover's discs in the sibling (the lead's opponent)
   uint64_t opp = 0;
   int n = 0;
   int bound = 0;
   int depth = 0;
-  bool maximising = false;
-  MidgameWork work;
+  SearchWork work;
   std::atomic<bool> stop{false};
   int value = 0;
   std::atomic<bool> done{false};
 };
+
+template <typename Kind, bool kMax>
+int SearchTask(SplitTask& t) {
+  return Kind::template Search<kMax, Role::Helper>(t.me, t.opp, t.work, t.n, t.bound, t.depth, 0);
+}
 
 // The helper lives only for one search and waits by spinning: a search
 // hands over tasks of a few hundred microseconds, and waking a sleeping
@@ -246,8 +408,7 @@ struct SplitHelper {
         continue;
       }
       t->work.stop = &t->stop;
-      t->value = t->maximising ? Midgame<true, Role::Helper>(t->me, t->opp, t->work, t->n, t->bound, t->depth, 0)
-                               : Midgame<false, Role::Helper>(t->me, t->opp, t->work, t->n, t->bound, t->depth, 0);
+      t->value = t->search(*t);
       t->done.store(true, std::memory_order_release);
       task.store(nullptr, std::memory_order_release);
       idle = 0;
@@ -280,13 +441,14 @@ struct SplitHelper {
 
 // A child of a lead node searched on the lead's thread: its value, and its
 // nodes added to the lead's count.
-template <bool kMax>
-int LeadChild(uint64_t me, uint64_t opp, MidgameWork& work, int n, int i, int best, int depth) {
+template <typename Kind, bool kMax>
+int LeadChild(uint64_t me, uint64_t opp, SearchWork& work, int n, int i, int best, int depth) {
   EmptyList& list = work.list;
   const int s = list.square[i];
   const uint64_t flipped = Flips(s, me, opp);
   TakeSlot(list, i, n);
-  const int r = Midgame<!kMax, Role::Lead>(opp & ~flipped, me | flipped | Bit(s), work, n - 1, best, depth - 1, 0);
+  const int r = Kind::template Search<!kMax, Role::Lead>(opp & ~flipped, me | flipped | Bit(s), work, n - 1, best,
+                                                         depth - 1, 0);
   RestoreSlot(list, i, n, s);
   return r;
 }
@@ -297,15 +459,17 @@ int LeadChild(uint64_t me, uint64_t opp, MidgameWork& work, int n, int i, int be
 // which searches the next child while it waits for the helper. A value
 // found ahead is taken only if it was searched with the bound that the
 // child gets now; otherwise it is dropped (with its nodes) and the child
-// searched again.
-template <bool kMax>
-int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int depth, int passed) {
+// searched again. The helper gets work only once the first child has been
+// searched without a cutoff: where the first child cuts, any other child's
+// search would be wasted.
+template <typename Kind, bool kMax>
+int LeadNode(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int depth, int passed) {
   ++work.nodes;
-  const int initial_best = kMax ? -kWindow : kWindow;
+  const int initial_best = kMax ? -Kind::kLimit : Kind::kLimit;
   const uint64_t legal = LegalMoves(me, opp);
   if (legal == 0) {
-    if (passed != 0) return GameOverScore<kMax>(me, opp);
-    return Midgame<!kMax, Role::Lead>(opp, me, work, n, initial_best, depth - 1, 1);
+    if (passed != 0) return Kind::template Finished<kMax>(me, opp);
+    return Kind::template Search<!kMax, Role::Lead>(opp, me, work, n, initial_best, depth - 1, 1);
   }
   int order[64];  // the list positions of the legal moves, in list order
   int count = 0;
@@ -316,7 +480,7 @@ int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int
   int best = initial_best;
   SplitHelper& helper = *work.helper;
   SplitTask task;
-  int task_child = -1;  // the index in order of the child the helper has
+  int task_child = -1;   // the index in order of the child the helper has
   int ahead_child = -1;  // the child the lead searched ahead, its bound, value and nodes
   int ahead_bound = 0;
   int ahead_value = 0;
@@ -334,7 +498,7 @@ int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int
           // While the helper works, the lead searches the next child with the
           // same bound, right if this one does not change best.
           const uint64_t before = work.nodes;
-          ahead_value = LeadChild<kMax>(me, opp, work, n, order[k + 1], best, depth);
+          ahead_value = LeadChild<Kind, kMax>(me, opp, work, n, order[k + 1], best, depth);
           ahead_nodes = work.nodes - before;
           work.nodes = before;
           ahead_child = k + 1;
@@ -359,17 +523,17 @@ int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int
         const int j = order[k + 1];
         const int t = work.list.square[j];
         const uint64_t turned = Flips(t, me, opp);
+        task.search = &SearchTask<Kind, !kMax>;
         task.me = opp & ~turned;
         task.opp = me | turned | Bit(t);
         task.n = n - 1;
         task.bound = best;
         task.depth = depth - 1;
-        task.maximising = !kMax;
         task.work.list = work.list;
         TakeSlot(task.work.list, j, n);
         if (helper.Offer(task)) task_child = k + 1;
       }
-      r = LeadChild<kMax>(me, opp, work, n, order[k], best, depth);
+      r = LeadChild<Kind, kMax>(me, opp, work, n, order[k], best, depth);
     }
     if (Improves<kMax>(r, best, bound)) {
       if (task_child >= 0) helper.CallOff(task);
@@ -377,123 +541,6 @@ int LeadNode(uint64_t me, uint64_t opp, MidgameWork& work, int n, int bound, int
     }
   }
   return best;
-}
-
-// The last empty square s: the disc difference after whoever can take it
-// does, or of the board as it stands. The board holds 63 discs, so the
-// mover's disc count alone gives the difference.
-template <bool kMax>
-inline int LastSquare(uint64_t me, int s) {
-  const int mine = PopCount(me);
-  int difference;  // from the mover's view
-  if (const int turned = bitboard::LastFlipCount(s, me); turned != 0) {
-    difference = 2 * (mine + turned) - 62;
-  } else if (const int lost = bitboard::LastFlipCount(s, ~me & ~Bit(s)); lost != 0) {
-    difference = 2 * (mine - lost) - 64;
-  } else {
-    difference = 2 * mine - 63;
-  }
-  return kMax ? difference : -difference;
-}
-
-// Two empty squares a, b (the list in that order). Each child is a
-// last-square node, counted here.
-template <int kLimit, bool kMax>
-int SolveTwo(uint64_t me, uint64_t opp, int a, int b, int bound, int passed) {
-  ++SearchNodes;
-  const int initial_best = kMax ? -kLimit : kLimit;
-  int best = initial_best;
-  bool moved = false;
-  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
-    moved = true;
-    ++SearchNodes;
-    const int r = LastSquare<!kMax>(opp & ~flipped, b);
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
-    moved = true;
-    ++SearchNodes;
-    const int r = LastSquare<!kMax>(opp & ~flipped, a);
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  if (moved) return best;
-  if (passed != 0) return DiscSumFor<kMax>(me, opp);
-  return SolveTwo<kLimit, !kMax>(opp, me, a, b, initial_best, 1);
-}
-
-// Three empty squares a, b, c. The children's lists follow the list rule:
-// playing a leaves (c, b), playing b leaves (a, c), playing c leaves (a, b).
-template <int kLimit, bool kMax>
-int SolveThree(uint64_t me, uint64_t opp, int a, int b, int c, int bound, int passed) {
-  ++SearchNodes;
-  const int initial_best = kMax ? -kLimit : kLimit;
-  int best = initial_best;
-  bool moved = false;
-  if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
-    moved = true;
-    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(a), c, b, best, 0);
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
-    moved = true;
-    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(b), a, c, best, 0);
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  if (const uint64_t flipped = Flips(c, me, opp); flipped != 0) {
-    moved = true;
-    const int r = SolveTwo<kLimit, !kMax>(opp & ~flipped, me | flipped | Bit(c), a, b, best, 0);
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  if (moved) return best;
-  if (passed != 0) return DiscSumFor<kMax>(me, opp);
-  return SolveThree<kLimit, !kMax>(opp, me, a, b, c, initial_best, 1);
-}
-
-// Both endgame solvers for four or more empty squares (or none); kLimit is
-// 64 for the exact solver, 1 for win/loss/draw.
-template <int kLimit, bool kMax>
-int Solve(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int passed) {
-  ++SearchNodes;
-  const int initial_best = kMax ? -kLimit : kLimit;
-  const uint64_t legal = LegalMoves(me, opp);
-  if (legal == 0) {
-    if (passed != 0) return DiscSumFor<kMax>(me, opp);
-    return Solve<kLimit, !kMax>(opp, me, list, n, initial_best, 1);
-  }
-  int best = initial_best;
-  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
-    const int i = std::countr_zero(slots);
-    const int s = list.square[i];
-    const uint64_t flipped = Flips(s, me, opp);
-    const uint64_t child_me = opp & ~flipped;
-    const uint64_t child_opp = me | flipped | Bit(s);
-    int r;
-    if (n == 4) {
-      // The child's list: the first three entries with slot i holding the last.
-      const int last = list.square[3];
-      const int a = i == 0 ? last : list.square[0];
-      const int b = i == 1 ? last : list.square[1];
-      const int c = i == 2 ? last : list.square[2];
-      r = SolveThree<kLimit, !kMax>(child_me, child_opp, a, b, c, best, 0);
-    } else {
-      TakeSlot(list, i, n);
-      r = Solve<kLimit, !kMax>(child_me, child_opp, list, n - 1, best, 0);
-      RestoreSlot(list, i, n, s);
-    }
-    if (Improves<kMax>(r, best, bound)) return r;
-  }
-  return best;
-}
-
-template <int kLimit, bool kMax>
-int SolveAny(uint64_t me, uint64_t opp, EmptyList& list, int n, int bound, int passed) {
-  const uint8_t* square = list.square;
-  switch (n) {
-    case 1: ++SearchNodes; return LastSquare<kMax>(me, square[0]);
-    case 2: return SolveTwo<kLimit, kMax>(me, opp, square[0], square[1], bound, passed);
-    case 3: return SolveThree<kLimit, kMax>(me, opp, square[0], square[1], square[2], bound, passed);
-    default: return Solve<kLimit, kMax>(me, opp, list, n, bound, passed);
-  }
 }
 
 // The bitboards and the bit-index list of a search call, or false when the
@@ -526,12 +573,6 @@ bool PrepareRoot(const Board& board, const MoveList& list, SearchRoot& root) {
 }
 
 bool IsMaximising(int colour) { return ColourByte(colour) == 1; }
-
-template <int kLimit>
-int SolveRoot(SearchRoot& root, int colour, int bound, int passed) {
-  if (IsMaximising(colour)) return SolveAny<kLimit, true>(root.side1, root.side2, root.list, root.count, bound, passed);
-  return SolveAny<kLimit, false>(root.side2, root.side1, root.list, root.count, bound, passed);
-}
 
 }  // namespace
 
@@ -569,26 +610,55 @@ uint64_t SplitValuesTaken = 0;
 namespace {
 
 template <Role kRole>
-int RunMidgame(SearchRoot& root, MidgameWork& work, int colour, int bound, int depth, int passed) {
-  work.list = root.list;
+int RunMidgame(SearchRoot& root, SearchWork& work, int colour, int bound, int depth, int passed) {
   if (IsMaximising(colour)) return Midgame<true, kRole>(root.side1, root.side2, work, root.count, bound, depth, passed);
   return Midgame<false, kRole>(root.side2, root.side1, work, root.count, bound, depth, passed);
 }
 
-// The search with a helper thread, or false when no thread could be started.
-bool RunSplitMidgame(SearchRoot& root, MidgameWork& work, int colour, int bound, int depth, int passed, int& value) {
-  SplitHelper helper;
-  std::thread thread;
-  try {
-    thread = std::thread([&helper] { helper.Run(); });
-  } catch (...) {
-    return false;
+template <int kLimit, Role kRole>
+int RunSolve(SearchRoot& root, SearchWork& work, int colour, int bound, int passed) {
+  if (IsMaximising(colour)) {
+    return SolveAny<kLimit, true, kRole>(root.side1, root.side2, work, root.count, bound, passed);
   }
-  work.helper = &helper;
-  value = RunMidgame<Role::Lead>(root, work, colour, bound, depth, passed);
-  helper.Quit();
-  thread.join();
-  return true;
+  return SolveAny<kLimit, false, kRole>(root.side2, root.side1, work, root.count, bound, passed);
+}
+
+// Runs search(work) as a split search, with a helper thread, when `split`
+// holds and a thread can be started, and on this thread alone otherwise; adds
+// the nodes to SearchNodes.
+template <typename Lead, typename Alone>
+int RunSearch(const SearchRoot& root, bool split, Lead lead, Alone alone) {
+  SearchWork work;
+  work.list = root.list;
+  int value = 0;
+  bool searched = false;
+  if (split) {
+    SplitHelper helper;
+    std::thread thread;
+    try {
+      thread = std::thread([&helper] { helper.Run(); });
+    } catch (...) {
+      thread = std::thread();
+    }
+    if (thread.joinable()) {
+      work.helper = &helper;
+      value = lead(work);
+      helper.Quit();
+      thread.join();
+      searched = true;
+    }
+  }
+  if (!searched) value = alone(work);
+  SearchNodes += work.nodes;
+  return value;
+}
+
+template <int kLimit>
+int RunSolveRoot(SearchRoot& root, int colour, int bound, int passed) {
+  const bool split = SplitSearchThreads >= 2 && root.count > kSolveSplitEmpties;
+  return RunSearch(
+      root, split, [&](SearchWork& work) { return RunSolve<kLimit, Role::Lead>(root, work, colour, bound, passed); },
+      [&](SearchWork& work) { return RunSolve<kLimit, Role::Alone>(root, work, colour, bound, passed); });
 }
 
 }  // namespace
@@ -596,25 +666,21 @@ bool RunSplitMidgame(SearchRoot& root, MidgameWork& work, int colour, int bound,
 int FastMidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed) {
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return MidgameSearch(board, list, colour, bound, depth, passed);
-  MidgameWork work;
-  int value = 0;
-  if (SplitSearchThreads < 2 || depth < kSplitDepth + 1 ||
-      !RunSplitMidgame(root, work, colour, bound, depth, passed, value)) {
-    work.nodes = 0;
-    value = RunMidgame<Role::Alone>(root, work, colour, bound, depth, passed);
-  }
-  SearchNodes += work.nodes;
-  return value;
+  const bool split = SplitSearchThreads >= 2 && depth > kSplitDepth;
+  return RunSearch(
+      root, split,
+      [&](SearchWork& work) { return RunMidgame<Role::Lead>(root, work, colour, bound, depth, passed); },
+      [&](SearchWork& work) { return RunMidgame<Role::Alone>(root, work, colour, bound, depth, passed); });
 }
 
 int FastExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return ExactSolve(board, list, colour, bound, passed);
-  return SolveRoot<64>(root, colour, bound, passed);
+  return RunSolveRoot<64>(root, colour, bound, passed);
 }
 
 int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return WldSolve(board, list, colour, bound, passed);
-  return SolveRoot<1>(root, colour, bound, passed);
+  return RunSolveRoot<1>(root, colour, bound, passed);
 }

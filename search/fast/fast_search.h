@@ -11,9 +11,10 @@
 
 #include "board/board.h"
 
-// The number of threads a deep midgame search may use: 1, or 2 for a
-// helper thread that searches later siblings ahead, with the same values and
-// node counts as on one thread.
+// The number of threads a deep midgame search or a long endgame solve may
+// use: 1, or 2 for a helper thread that searches later siblings ahead, with
+// the same values and node counts as on one thread. 2 by default where the
+// machine runs two threads at once.
 extern int SplitSearchThreads;
 // How many children's values split searches have taken from a helper.
 extern uint64_t SplitValuesTaken;
