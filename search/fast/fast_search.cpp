@@ -328,9 +328,14 @@ int Solve(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int pas
   }
   int best = initial_best;
   EmptyList& list = work.list;
-  for (uint64_t slots = SlotsOf(legal, list); slots != 0; slots &= slots - 1) {
-    const int i = std::countr_zero(slots);
+  // With few squares left, testing each entry is cheaper than finding the
+  // slots, and the slot table is left alone: a lead node above finds its
+  // entries where they were.
+  uint64_t remaining = legal;
+  for (int i = 0; remaining != 0; ++i) {
     const int s = list.square[i];
+    if ((remaining & Bit(s)) == 0) continue;
+    remaining &= ~Bit(s);
     const uint64_t flipped = Flips(s, me, opp);
     const uint64_t child_me = opp & ~flipped;
     const uint64_t child_opp = me | flipped | Bit(s);
@@ -343,9 +348,9 @@ int Solve(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int pas
       const int c = i == 2 ? last : list.square[2];
       r = SolveThree<kLimit, !kMax>(child_me, child_opp, a, b, c, best, 0, work.nodes);
     } else {
-      TakeSlot(list, i, n);
+      list.square[i] = list.square[n - 1];
       r = Solve<kLimit, !kMax, kRole>(child_me, child_opp, work, n - 1, best, 0);
-      RestoreSlot(list, i, n, s);
+      list.square[i] = static_cast<uint8_t>(s);
     }
     if (Improves<kMax>(r, best, bound)) return r;
   }
