@@ -19,6 +19,7 @@
 #include "search/root.h"
 #include "search/search.h"
 #include "tests/engine_state.h"
+#include "tests/progress_capture.h"
 #include "ui/settings.h"
 
 namespace {
@@ -656,4 +657,46 @@ TEST(FastSearch, SplitSolversMatchOneThread) {
   ExpectSplitSearchesMatch(Solver::Exact, Pick(GamePool(), 12, 12, 2), {0});
   ExpectSplitSearchesMatch(Solver::Wld, Pick(GamePool(), 13, 13, 2), {0});
   EXPECT_GT(SplitValuesTaken - taken, 20u);
+}
+
+// From its second root move on, the driver searches two root moves at a time
+// and takes their results in order, starting again with the new bound after
+// each improvement. Move, score, remark, node count and the progress lines
+// must be those of one thread, in every regime, including where a later root
+// move beats the first.
+TEST(FastSearch, DriverOnTwoThreadsAnswersAsOnOne) {
+  EngineStateGuard guard;
+  int improved = 0;
+  for (const int level : {3, 5}) {  // the weak and normal levels
+    EngineSettings.Depth = level;
+    EngineSettings.KansakiDepth = level + 7;
+    EngineSettings.HisshoDepth = level + 9;
+    for (const Sample& sample : Pick(GamePool(), 8, 44, 3)) {
+      int x[2], y[2], score[2];
+      std::string message[2];
+      uint64_t nodes[2];
+      std::vector<std::string> lines[2];
+      for (int k = 0; k < 2; ++k) {
+        SplitSearchThreads = k + 1;
+        std::srand(9);
+        score[k] = 0;
+        SearchNodes = 0;
+        ProgressCapture capture;
+        message[k] = ChooseMove(sample.board, 1, &x[k], &y[k], &score[k]);
+        nodes[k] = SearchNodes;
+        lines[k] = capture.lines();
+      }
+      EXPECT_EQ(x[1], x[0]) << Describe(sample.board);
+      EXPECT_EQ(y[1], y[0]) << Describe(sample.board);
+      EXPECT_EQ(score[1], score[0]) << Describe(sample.board);
+      EXPECT_EQ(message[1], message[0]) << Describe(sample.board);
+      EXPECT_EQ(nodes[1], nodes[0]) << Describe(sample.board);
+      EXPECT_EQ(lines[1], lines[0]) << Describe(sample.board);
+      // The first searching line names the first root move as the best so far.
+      const std::string chosen = std::string(1, static_cast<char>('a' + x[0] - 1)) + std::to_string(y[0]);
+      if (lines[0].size() > 2 && lines[0][2].find(chosen + "]") == std::string::npos) ++improved;
+    }
+  }
+  SplitSearchThreads = 2;
+  EXPECT_GE(improved, 3);
 }

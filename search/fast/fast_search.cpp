@@ -658,6 +658,74 @@ int RunSearch(const SearchRoot& root, bool split, Lead lead, Alone alone) {
   return value;
 }
 
+// One child of a root handed out by SearchRootChildren: its bitboards, its
+// state (waiting, taken by one of the two threads, searched) and result.
+struct RootJob {
+  SearchRoot root;
+  std::atomic<int> state{0};
+  int value = 0;
+  uint64_t nodes = 0;
+};
+constexpr int kJobWaiting = 0;
+constexpr int kJobTaken = 1;
+constexpr int kJobDone = 2;
+
+// Takes the first waiting job and searches it; false when none is left.
+// The helper's searches give up when `stop` is set.
+template <typename Kind, Role kRole>
+bool SearchNextRootJob(RootJob* jobs, int count, int bound, int depth, const std::atomic<bool>& stop) {
+  for (int k = 0; k < count; ++k) {
+    int expected = kJobWaiting;
+    if (!jobs[k].state.compare_exchange_strong(expected, kJobTaken, std::memory_order_acq_rel)) continue;
+    RootJob& job = jobs[k];
+    SearchWork work;
+    work.list = job.root.list;
+    work.stop = &stop;
+    job.value = Kind::template Search<false, kRole>(job.root.side2, job.root.side1, work, job.root.count, bound,
+                                                    depth, 0);
+    job.nodes = work.nodes;
+    job.state.store(kJobDone, std::memory_order_release);
+    return true;
+  }
+  return false;
+}
+
+// Both threads take the children in order, each the first one nobody has
+// taken; the lead hands the results over in order and stops both threads
+// at the first one that accept declines.
+template <typename Kind>
+int SearchRootChildrenWith(RootChild* children, int count, int bound, int depth, bool (*accept)(void*, int, int),
+                           void* context) {
+  RootJob jobs[64];
+  for (int k = 0; k < count; ++k) {
+    if (!PrepareRoot(children[k].board, children[k].list, jobs[k].root)) return -1;
+  }
+  std::atomic<bool> stop{false};
+  std::thread thread;
+  try {
+    thread = std::thread([&] {
+      while (!stop.load(std::memory_order_acquire) &&
+             SearchNextRootJob<Kind, Role::Helper>(jobs, count, bound, depth, stop)) {
+      }
+    });
+  } catch (...) {
+    return -1;
+  }
+  int accepted = 0;
+  for (int k = 0; k < count; ++k) {
+    while (jobs[k].state.load(std::memory_order_acquire) != kJobDone) {
+      if (!SearchNextRootJob<Kind, Role::Alone>(jobs, count, bound, depth, stop)) std::this_thread::yield();
+    }
+    children[k].value = jobs[k].value;
+    children[k].nodes = jobs[k].nodes;
+    ++accepted;
+    if (!accept(context, k, jobs[k].value)) break;
+  }
+  stop.store(true, std::memory_order_release);
+  thread.join();
+  return accepted;
+}
+
 template <int kLimit>
 int RunSolveRoot(SearchRoot& root, int colour, int bound, int passed) {
   const bool split = SplitSearchThreads >= 2 && root.count > kSolveSplitEmpties;
@@ -688,4 +756,23 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return WldSolve(board, list, colour, bound, passed);
   return RunSolveRoot<1>(root, colour, bound, passed);
+}
+
+int SearchRootChildren(RootChild* children, int count, RootSearchKind kind, int bound, int depth,
+                       bool (*accept)(void*, int, int), void* context) {
+  if (SplitSearchThreads < 2 || count < 2 || count > 64) return -1;
+  if (kind != RootSearchKind::Midgame) {
+    for (int k = 0; k < count; ++k) {
+      if (children[k].list.count < 4) return -1;
+    }
+  }
+  switch (kind) {
+    case RootSearchKind::Midgame:
+      return SearchRootChildrenWith<MidgameKind>(children, count, bound, depth, accept, context);
+    case RootSearchKind::Exact:
+      return SearchRootChildrenWith<SolveKind<64>>(children, count, bound, depth, accept, context);
+    case RootSearchKind::Wld:
+      return SearchRootChildrenWith<SolveKind<1>>(children, count, bound, depth, accept, context);
+  }
+  return -1;
 }

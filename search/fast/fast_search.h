@@ -29,3 +29,25 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
 // playable cell holds another code than 0, 1 or -1 or some wall cell is not
 // a wall.
 bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2);
+
+// The children of a root that a driver searches one after another, all with
+// the same bound, side -1 to move and no pass: their positions and lists,
+// and the values and node counts found for them.
+struct RootChild {
+  Board board;
+  MoveList list;
+  int value = 0;
+  uint64_t nodes = 0;
+};
+enum class RootSearchKind { Midgame, Exact, Wld };
+
+// Searches the children on two threads, the lead taking them in order and a
+// helper the next one ahead, and hands each value to accept(context, index,
+// value) in order, as the one-thread loop would find it, until accept
+// answers false (the bound must change, or the loop ends). Answers how many
+// children were handed over, with their nodes in `nodes` (not added to
+// SearchNodes), or -1 when it cannot run (one thread allowed, fewer than two
+// children, a position the bitboards cannot take, no thread) and the caller
+// must search on its own. The solvers need at least four empty squares.
+int SearchRootChildren(RootChild* children, int count, RootSearchKind kind, int bound, int depth,
+                       bool (*accept)(void*, int, int), void* context);
