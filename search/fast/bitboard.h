@@ -44,15 +44,14 @@ inline uint64_t LegalMoves(uint64_t me, uint64_t opp) {
   uint64_t moves = 0;
 
   // Horizontal (shift 1), then the two diagonals (7 and 9) and vertical (8).
-  uint64_t t = inner & (me << 1);
-  t |= inner & (t << 1);
-  uint64_t pre = inner & (inner << 1);
-  t |= pre & (t << 2);
-  t |= pre & (t << 2);
-  moves |= t << 1;
-  t = inner & (me >> 1);
+  // Towards h, a carry does the spreading: added to `inner`, the bit just
+  // past a disc of `me` at the start of each run ripples through the run and
+  // lands on the square beyond it; `inner` holds no disc on the a and h
+  // files, so no carry leaves its row.
+  moves |= (inner + ((me << 1) & inner)) & ~inner;
+  uint64_t t = inner & (me >> 1);
   t |= inner & (t >> 1);
-  pre >>= 1;
+  uint64_t pre = (inner & (inner << 1)) >> 1;
   t |= pre & (t >> 2);
   t |= pre & (t >> 2);
   moves |= t >> 1;
@@ -124,13 +123,27 @@ inline MaskPair MovesAlong(MaskPair me, MaskPair x) {
   return (up << d) | (down >> d);
 }
 
+// MovesAlong<1> with its first half by a carry: added to x, the bit just
+// past me at the start of each run of x ripples through the run and lands
+// on the square beyond it. x holds no disc on the edge files, so no carry
+// leaves its row.
+inline MaskPair MovesAlongRows(MaskPair me, MaskPair x) {
+  const MaskPair up = (x + ((me << 1) & x)) & ~x;
+  MaskPair down = x & (me >> 1);
+  down = down | (x & (down >> 1));
+  const MaskPair pre = (x & (x << 1)) >> 1;
+  down = down | (pre & (down >> 2));
+  down = down | (pre & (down >> 2));
+  return up | (down >> 1);
+}
+
 // LegalMoves(a, b) and LegalMoves(b, a) at once: the moves of each side.
 inline MaskPair LegalMovesOfBoth(uint64_t a, uint64_t b) {
   const MaskPair me{a, b};
   const MaskPair opp{b, a};
   const MaskPair inner = opp & Both(kInnerFiles);
   const MaskPair moves =
-      MovesAlong<1>(me, inner) | MovesAlong<7>(me, inner) | MovesAlong<9>(me, inner) | MovesAlong<8>(me, opp);
+      MovesAlongRows(me, inner) | MovesAlong<7>(me, inner) | MovesAlong<9>(me, inner) | MovesAlong<8>(me, opp);
   return moves & Both(~(a | b));
 }
 

@@ -242,7 +242,7 @@ int Midgame(uint64_t me, uint64_t opp, SearchWork& work, int n, int bound, int d
 // does, or of the board as it stands. The board holds 63 discs, so the
 // mover's disc count alone gives the difference.
 template <bool kMax>
-inline int LastSquare(uint64_t me, int s) {
+[[gnu::always_inline]] inline int LastSquare(uint64_t me, int s) {
   const int mine = PopCount(me);
   int difference;  // from the mover's view
   if (const int turned = bitboard::LastFlipCount(s, me); turned != 0) {
