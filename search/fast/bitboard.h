@@ -393,10 +393,6 @@ constexpr int DiscWeights(uint64_t side1, uint64_t side2) {
   return 50 * (CornerCount(side1) - CornerCount(side2)) + EdgeAndInnerWeight(side1) - EdgeAndInnerWeight(side2);
 }
 
-// The change of DiscWeights (from the mover's view) when the mover plays b
-// and turns `flipped`, which never holds a corner.
-inline int DiscWeightGain(int b, uint64_t flipped);
-
 // The number of (disc of x, empty neighbour) pairs, given the neighbour
 // count planes of the empty squares; at most 210, the number of neighbouring
 // square pairs on the board.
@@ -465,9 +461,6 @@ inline TurnedSums TurnedDiscSums(uint64_t flipped, const NeighbourCount& n) {
   return {static_cast<int>(bytes[1] & 0xff), static_cast<int>(bytes[0] & 0xff)};
 }
 
-// The number of squares where `me` may move.
-inline int MoveCount(uint64_t me, uint64_t opp) { return PopCount(LegalMoves(me, opp)); }
-
 // The evaluation without its disc term: the frontier term, plus two for
 // every square where side 1 may move and minus two for side -1.
 inline int FrontierAndMobility(uint64_t side1, uint64_t side2) {
@@ -489,7 +482,5 @@ inline constexpr std::array<int8_t, 64> kSquareWeight = [] {
   }
   return weights;
 }();
-
-inline int DiscWeightGain(int b, uint64_t flipped) { return kSquareWeight[b] + 2 * EdgeAndInnerWeight(flipped); }
 
 }  // namespace bitboard
