@@ -79,9 +79,12 @@ bool TakeAheadResult(void* context, int index, int value) {
 // threads, taking results in order until one changes the bound. Answers false
 // when that cannot be done here, and the loop searches candidate k itself.
 bool SearchAheadAt(RootLoop& loop, int k, int count, const Board& work, int depth) {
-  if (ActiveSearch != SearchImplementation::Fast || count - k < 2) return false;
-  RootChild children[64];
   const int n = loop.root.count;
+  // The solvers' children need four empty squares; with one thread allowed
+  // there is nothing to gain, so the children are not even set up.
+  if (ActiveSearch != SearchImplementation::Fast || SplitSearchThreads < 2 || count - k < 2) return false;
+  if (loop.regime != Regime::Midgame && n - 1 < 4) return false;
+  RootChild children[64];
   for (int c = k; c < count; ++c) {
     RootChild& child = children[c - k];
     const int i = loop.candidates[c];
