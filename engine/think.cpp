@@ -148,9 +148,8 @@ const char* ChooseMove(const Board& board, int side, int* x, int* y, int* score)
   // The root moves to search, in list order.
   int candidates[64];
   int count = 0;
-  Board scratch;
   for (int i = 0; i < n; ++i) {
-    if (!PlayMove(work, scratch, root.entry[i], 1)) continue;
+    if (!IsLegalMove(work, root.entry[i], 1)) continue;
     if (regime == Regime::Midgame && i >= 5 && EngineSettings.MaemukiCut != 0) continue;
     candidates[count++] = i;
   }
@@ -165,6 +164,7 @@ const char* ChooseMove(const Board& board, int side, int* x, int* y, int* score)
     }
     const int i = candidates[k];
     const int s = root.entry[i];
+    Board scratch;
     if (loop.best == -kWindow) {
       const char* start = regime == Regime::Exact ? kExactStartFormat
                           : regime == Regime::Wld ? kWldStartFormat
