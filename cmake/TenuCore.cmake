@@ -20,6 +20,7 @@ set(TENU_CORE_SOURCES
   search/midgame.cpp
   search/posstate.cpp
   search/root.cpp
+  core/settings.cpp
   ui/settings.cpp
   ui/setup_form.cpp
 )

@@ -11,7 +11,7 @@
 #include "search/fast/fast_search.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "fuzz/fuzz_support.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "ui/settings.h"
+#include "core/settings.h"
 
 void FuzzFailure(const char* file, int line, const char* condition, const std::string& detail) {
   std::fprintf(stderr, "%s:%d: check failed: %s\n  %s\n", file, line, condition, detail.c_str());

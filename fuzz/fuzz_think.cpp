@@ -34,7 +34,7 @@
 #include "fuzz/fuzz_support.h"
 #include "search/dispatch.h"
 #include "search/root.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "engine/exports.h"
 #include "host/commands.h"
 #include "host/options.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 int BookCommand(const Args& args) {
   if (args.size() != 2 || args[0] != "check") {

@@ -14,7 +14,7 @@
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
 #include "search/root.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "search/dispatch.h"
 #include "search/fast/fast_search.h"
 #include "platform/posix/text_utf8.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 #include "ui/setup_form.h"
 
 bool ParseCount(const std::string& text, long long& value) {

@@ -4,7 +4,7 @@
 #include "search/dispatch.h"
 #include "search/root.h"
 #include "search/search.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 void CopyHostBoard(const int8_t* hostBoard, Board& board) {
   ClearBoard(board);

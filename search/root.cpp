@@ -6,7 +6,7 @@
 #include "platform/platform.h"
 #include "search/dispatch.h"
 #include "search/search.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 int SkipRootOrdering = 0;
 

@@ -16,7 +16,7 @@
 #include "tests/progress_capture.h"
 #include "tests/temp_files.h"
 #include "tests/test_positions.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

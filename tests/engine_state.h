@@ -1,7 +1,7 @@
 // Test helpers for the engine's module-wide state.
 #pragma once
 
-#include "ui/settings.h"
+#include "core/settings.h"
 
 // Puts every module-wide record back as it is when the module loads: default
 // settings, empty commentary memory, no book, no progress strip.

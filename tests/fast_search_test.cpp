@@ -20,7 +20,7 @@
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/progress_capture.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "tests/host_process.h"
 #include "tests/temp_files.h"
 #include "tests/test_positions.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

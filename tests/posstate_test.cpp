@@ -12,7 +12,7 @@
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/test_positions.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "engine/think.h"
 #include "tests/engine_state.h"
 #include "tests/fixture_reader.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "tests/engine_state.h"
 #include "tests/progress_capture.h"
 #include "tests/test_positions.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

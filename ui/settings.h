@@ -1,27 +1,8 @@
-// The engine's eight user settings: one module-wide record that every part
-// reads directly, loaded from the current user's settings key at start-up and
-// written back after the settings form's OK.
+// The settings store: the eight values of the settings record under one key
+// of the current user, read at start-up and written after the form's OK.
 #pragma once
 
-#include <cstdint>
-
-constexpr int kJosekiPathSize = 260;
-
-struct EngineSettingsRecord {
-  int32_t Depth;         // midgame search depth in plies
-  int32_t KansakiDepth;  // empty squares at or below which the exact solver runs
-  int32_t HisshoDepth;   // empty squares at or below which the win/loss/draw solver runs
-  int32_t ShowProgress;  // show the progress strip while thinking
-  int32_t MaemukiCut;    // midgame root searches only the five best-ordered moves
-  int32_t UseJoseki;     // use the opening-book file
-  int32_t ClientJoseki;  // the host should use its own opening book
-  char JosekiFile[kJosekiPathSize];  // book path, NUL-terminated, code page 932
-};
-
-extern EngineSettingsRecord EngineSettings;
-
-// The built-in defaults: 5, 12, 14, 0, 1, 0, 1 and an empty path.
-EngineSettingsRecord DefaultSettings();
+#include "core/settings.h"
 
 // The key under the current user that holds the eight values.
 extern const char kSettingsKeyPath[];

@@ -3,7 +3,7 @@
 // Platforms only show the fields and read them back.
 #pragma once
 
-#include "ui/settings.h"
+#include "core/settings.h"
 
 constexpr int kSetupNumberSize = 80;
 

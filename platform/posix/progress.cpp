@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 bool StripExists = false;

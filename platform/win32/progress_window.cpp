@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "platform/win32/host_handles.h"
 #include "platform/win32/resource_ids.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "platform/platform.h"
 #include "platform/win32/resource_ids.h"
 #include "tests/win32/test_support.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "engine/startup.h"
 #include "platform/platform.h"
 #include "tests/win32/test_support.h"
-#include "ui/settings.h"
+#include "core/settings.h"
 
 namespace {
 
