@@ -16,7 +16,12 @@ set(TENU_CORE_SOURCES
   search/dispatch.cpp
   search/endgame.cpp
   search/evaluate.cpp
+  search/fast/endgame.cpp
   search/fast/fast_search.cpp
+  search/fast/hash_table.cpp
+  search/fast/midgame.cpp
+  search/fast/stability.cpp
+  search/fast/wld.cpp
   search/midgame.cpp
   search/posstate.cpp
   search/root.cpp
@@ -41,6 +46,3 @@ if(NOT (TENU_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
 endif()
 tenu_warnings(tenu_core)
 
-# Deep midgame searches may run a helper thread.
-find_package(Threads REQUIRED)
-target_link_libraries(tenu_core PUBLIC Threads::Threads)

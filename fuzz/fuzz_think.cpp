@@ -17,8 +17,8 @@
 // bytes, thinks exactly as a host's call does; the others think with the
 // ordering skipped (SkipRootOrdering, as the move scoring runs) and
 // MaemukiCut off, so that every legal move is still searched. One in four of
-// those is asked a second time of the other search implementation (bitboard
-// or mailbox), which must answer byte for byte the same.
+// those is asked a second time of the other search implementation (the
+// engine's or the reference), which must answer byte for byte the same.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +40,7 @@ namespace {
 
 constexpr size_t kPositionChars = 66;
 const char kMarker[] = "stale reply marker";
-SearchImplementation Configured = SearchImplementation::Plain;
+SearchImplementation Configured = SearchImplementation::Reference;
 
 struct Request {
   bool parses = false;
@@ -210,7 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MoveCommentary after = Commentary;
     Commentary = MoveCommentary{};
     std::srand(1);
-    ActiveSearch = Configured == SearchImplementation::Plain ? SearchImplementation::Fast : SearchImplementation::Plain;
+    ActiveSearch =
+        Configured == SearchImplementation::Reference ? SearchImplementation::Engine : SearchImplementation::Reference;
     const std::string other = Think(text);
     ActiveSearch = Configured;
     FUZZ_CHECK(other == reply, "the search implementations disagree on " + input + ": \"" + reply + "\" and \"" +

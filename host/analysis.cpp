@@ -8,6 +8,7 @@
 #include "host/options.h"
 #include "host/positions.h"
 #include "host/search_call.h"
+#include "search/dispatch.h"
 #include "search/fast/fast_search.h"
 
 
@@ -58,12 +59,20 @@ int SearchCommand(const Args& args) {
         }
         ++i;
       }
-    } else if (arg == "--threads") {
-      if (i + 1 >= args.size() || (args[i + 1] != "1" && args[i + 1] != "2")) {
-        std::fprintf(stderr, "tenu search: --threads takes 1 or 2\n");
+    } else if (arg == "--reference") {
+      ActiveSearch = SearchImplementation::Reference;
+    } else if (arg == "--hash") {
+      long long megabytes = 0;
+      if (i + 1 >= args.size() || !ParseCount(args[i + 1], megabytes) || megabytes < 1 ||
+          megabytes > kLargestTableMegabytes) {
+        std::fprintf(stderr, "tenu search: --hash takes a table size in MiB from 1 to %lld\n", kLargestTableMegabytes);
         return 2;
       }
-      SplitSearchThreads = args[++i] == "2" ? 2 : 1;
+      ++i;
+      if (!SetSearchTableSize(static_cast<size_t>(megabytes) << 20)) {
+        std::fprintf(stderr, "tenu search: --hash: %lld MiB of memory cannot be had\n", megabytes);
+        return 2;
+      }
     } else if (arg.rfind("--", 0) == 0) {
       std::fprintf(stderr, "tenu search: unknown option %s\n", arg.c_str());
       return 2;
@@ -72,7 +81,7 @@ int SearchCommand(const Args& args) {
     }
   }
   if (!chosen) {
-    std::fprintf(stderr, "usage: tenu search (--eval | --depth N | --exact | --wld) [POSITION...]\n");
+    std::fprintf(stderr, "usage: tenu search (--eval | --depth N | --exact | --wld) [--reference] [--hash MB] [POSITION...]\n");
     return 2;
   }
   return ForEachPosition(positions, [&](const std::string& position) {

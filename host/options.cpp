@@ -78,17 +78,18 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
     options.progress = name == "--progress";
     return true;
   }
-  if (name == "--plain") {
-    ActiveSearch = SearchImplementation::Plain;  // the readable mailbox searches, for comparison
+  if (name == "--reference" || name == "--plain") {
+    ActiveSearch = SearchImplementation::Reference;  // the readable searches, for comparison
     return true;
   }
-  if (name == "--threads") {
+  if (name == "--hash") {
     std::string text;
+    long long megabytes = 0;
     if (value(text)) {
-      if (text == "1" || text == "2") {
-        SplitSearchThreads = text == "2" ? 2 : 1;
-      } else {
-        error = "--threads takes 1 or 2";
+      if (!ParseCount(text, megabytes) || megabytes < 1 || megabytes > kLargestTableMegabytes) {
+        error = "--hash takes a table size in MiB from 1 to " + std::to_string(kLargestTableMegabytes);
+      } else if (!SetSearchTableSize(static_cast<size_t>(megabytes) << 20)) {
+        error = "--hash: " + text + " MiB of memory cannot be had";
       }
     }
     return true;

@@ -4,6 +4,7 @@
 #include "engine/position.h"
 #include "search/dispatch.h"
 #include "search/evaluate.h"
+#include "search/fast/fast_search.h"
 #include "search/search.h"
 
 SearchCallResult CallSearch(const char* position, SearchKind kind, int depth) {
@@ -20,6 +21,9 @@ SearchCallResult CallSearch(const char* position, SearchKind kind, int depth) {
   NormaliseBoard(parsed, board, side);
   MoveList list;
   ListEmpties(board, list);
+  // The engine searches start from an empty table, so that a position's
+  // node count does not depend on what was searched before it.
+  ClearSearchTable();
   SearchNodes = 0;
   switch (kind) {
     case SearchKind::Midgame: result.value = RunMidgameSearch(board, list, 1, kWindow, depth, 0); break;

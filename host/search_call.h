@@ -1,6 +1,7 @@
 // One search called the way the analysis commands and the bench call it: the
 // position normalised for its side to move, its empty squares in column
-// order, colour 1, bound 10000 and no pass.
+// order, colour 1, bound 10000 and no pass; the engine searches' table
+// emptied first, so that node counts can be reproduced.
 #pragma once
 
 #include <cstdint>

@@ -5,18 +5,8 @@
 // is replaced in the child's list by the parent's last entry.
 #pragma once
 
-#include <cstdint>
-
 #include "board/board.h"
-
-// The search window; never returned by a search.
-constexpr int kWindow = 10000;
-// A finished game inside the midgame search, won or lost by side 1.
-constexpr int kGameWon = 9999;
-
-// Number of search calls made since the counter was last reset, the first
-// call of each search included. The bench reads it.
-extern uint64_t SearchNodes;
+#include "search/dispatch.h"
 
 // colour +1: side 1 to move (maximising); any other value: side -1 (minimising).
 int MidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed);

@@ -1,0 +1,40 @@
+// The engine searches inside: negamax alpha-beta on bitboards, values from
+// the mover's view, fail-soft (a result at or below alpha is an upper bound
+// on the value, one at or above beta a lower bound, one in between exact).
+//
+// They find the values the plain searches define, with far smaller trees:
+// a transposition table, move ordering, null-window searches, and in the
+// endgame stability cutoffs. Nothing prunes by guesswork and no depth is
+// ever reduced, so every exact value is the plain minimax value.
+#pragma once
+
+#include <cstdint>
+
+namespace fast {
+
+class HashTable;
+
+// What one top-level call of the searches shares: the table and the count
+// of positions visited.
+struct SearchContext {
+  HashTable* table = nullptr;
+  uint64_t nodes = 0;
+};
+
+// Values of a finished game inside the midgame search, and the window
+// bounds that no value reaches.
+constexpr int kMidgameWon = 9999;
+constexpr int kMidgameInfinity = 10001;
+constexpr int kSolveInfinity = 65;
+
+// The final disc difference under perfect play, empty squares counting for
+// nobody, within the window (alpha, beta) with -65 <= alpha < beta <= 65.
+int SolveExact(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta);
+
+// The depth-limited midgame value: depth 0 is the static evaluation (even
+// of a finished game); a pass costs a ply; a game that ends inside the
+// search is worth +9999, -9999 or 0. passed is 1 when the side to move got
+// here by the other side's pass. Window as above, within +-10001.
+int SearchMidgame(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth, int passed);
+
+}  // namespace fast
