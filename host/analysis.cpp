@@ -39,6 +39,7 @@ int SearchCommand(const Args& args) {
   SearchKind kind = SearchKind::Evaluate;
   bool chosen = false;
   long long depth = 0;
+  bool timed = false;
   Args positions;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -59,6 +60,8 @@ int SearchCommand(const Args& args) {
         }
         ++i;
       }
+    } else if (arg == "--time") {
+      timed = true;
     } else if (arg == "--reference") {
       ActiveSearch = SearchImplementation::Reference;
     } else if (arg == "--hash") {
@@ -81,17 +84,23 @@ int SearchCommand(const Args& args) {
     }
   }
   if (!chosen) {
-    std::fprintf(stderr, "usage: tenu search (--eval | --depth N | --exact | --wld) [--reference] [--hash MB] [POSITION...]\n");
+    std::fprintf(stderr, "usage: tenu search (--eval | --depth N | --exact | --wld) [--reference] [--hash MB] [--time] [POSITION...]\n");
     return 2;
   }
   return ForEachPosition(positions, [&](const std::string& position) {
+    const auto start = std::chrono::steady_clock::now();
     const SearchCallResult result = CallSearch(position.c_str(), kind, static_cast<int>(depth));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!result.parsed) {
       std::printf("error: not a position: %s\n", position.c_str());
       std::fflush(stdout);
       return false;
     }
-    std::printf("%d %llu\n", result.value, static_cast<unsigned long long>(result.nodes));
+    if (timed) {
+      std::printf("%d %llu %.3f\n", result.value, static_cast<unsigned long long>(result.nodes), seconds);
+    } else {
+      std::printf("%d %llu\n", result.value, static_cast<unsigned long long>(result.nodes));
+    }
     std::fflush(stdout);
     return true;
   });

@@ -33,7 +33,7 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
 bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2);
 
 // The transposition table the engine searches share. It is allocated once,
-// at the first search (16 MiB unless SetSearchTableSize asked otherwise),
+// at the first search (4 MiB unless SetSearchTableSize asked otherwise),
 // and kept from call to call: what it holds never changes a value, only the
 // work needed to find it. ClearSearchTable empties it, so that a search's
 // node count can be reproduced. SetSearchTableSize answers false when the

@@ -1,6 +1,7 @@
 #include "search/fast/hash_table.h"
 
-#include <new>
+#include <cstdlib>
+#include <cstring>
 
 namespace fast {
 
@@ -91,7 +92,9 @@ void HashTable::EnsureAllocated() {
   // More than half the address space is never there to be had; asking for
   // it would only trouble the allocator.
   const size_t most_buckets = (~size_t{0} / 2) / (kBucket * sizeof(HashEntry));
-  entries_ = buckets > most_buckets ? nullptr : new (std::nothrow) HashEntry[buckets * kBucket];
+  // Zeroed memory is an empty table (an entry of age 0 is unused), and the
+  // system hands it out without touching it until a search does.
+  entries_ = buckets > most_buckets ? nullptr : static_cast<HashEntry*>(std::calloc(buckets * kBucket, sizeof(HashEntry)));
   if (entries_ == nullptr) {
     entries_ = BuiltInEntries;
     buckets = kBuiltInBuckets;
@@ -106,12 +109,12 @@ void HashTable::NextSearch() {
 
 void HashTable::Clear() {
   EnsureAllocated();
-  for (size_t k = 0; k < buckets_ * kBucket; ++k) entries_[k] = HashEntry{};
+  std::memset(static_cast<void*>(entries_), 0, buckets_ * kBucket * sizeof(HashEntry));
   age_ = 1;
 }
 
 bool HashTable::Resize(size_t bytes) {
-  if (allocated_ && entries_ != BuiltInEntries) delete[] entries_;
+  if (allocated_ && entries_ != BuiltInEntries) std::free(entries_);
   entries_ = nullptr;
   buckets_ = 0;
   allocated_ = false;

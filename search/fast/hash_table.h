@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace fast {
 
@@ -29,6 +30,9 @@ struct HashEntry {
   uint8_t work = 0;   // what the result cost: plies or empty squares
   uint8_t age = 0;    // the search that last wrote the entry; 0 while unused
 };
+
+static_assert(sizeof(HashEntry) == 24, "entries are packed in 24 bytes");
+static_assert(std::is_trivially_copyable_v<HashEntry>, "a zeroed block of memory is a table of unused entries");
 
 // The bounds and best move of one position at one depth.
 struct HashProbe {
@@ -80,6 +84,6 @@ class HashTable {
 HashTable& SharedTable();
 
 // The size the module allocates unless told otherwise.
-constexpr size_t kDefaultTableBytes = size_t{16} << 20;
+constexpr size_t kDefaultTableBytes = size_t{4} << 20;
 
 }  // namespace fast

@@ -187,17 +187,29 @@ int FollowAny(SearchContext& context, uint64_t me, uint64_t opp, uint8_t* list, 
   return Follow<kMax>(context, me, opp, list, n, bound, passed);
 }
 
-// True when the child (child_me to move, the other side of this node) can
-// not change this node's best. With w the child's value from its own
-// mover's view, it cannot exactly when w >= t for the threshold below, which
-// one null-window search settles.
+// True when the child (child_me to move, the other side of this node), whose
+// list holds `child_n` squares, cannot change this node's best.
+//
+// A node that has a move and at least two empty squares answers at most +1
+// when minimising and at least -1 when maximising: its best starts there
+// and only moves away from the other side. So at a maximising node whose
+// best is already 1 or more such a child cannot raise it, nor lower a
+// minimising best of -1 or less; only a child that must pass or has one
+// square left can bring a raw disc difference back.
+//
+// Otherwise the sign of the child's value decides. With w the child's value
+// from its own mover's view, the child cannot change the best exactly when
+// w >= t for the threshold below, which one null-window solve settles.
 template <bool kMax>
-bool CannotImprove(SearchContext& context, uint64_t child_me, uint64_t child_opp, int best) {
+bool CannotImprove(SearchContext& context, uint64_t child_me, uint64_t child_opp, int child_n, int best) {
+  const bool bounded = child_n >= 2 && LegalMoves(child_me, child_opp) != 0;
   int threshold;
   if constexpr (kMax) {
+    if (best >= 1 && bounded) return true;
     if (best < -1) return false;  // never so: a maximising best starts at -1
     threshold = best == -1 ? 1 : 0;
   } else {
+    if (best <= -1 && bounded) return true;
     if (best > 1) return false;
     threshold = best == 1 ? 1 : 0;
   }
@@ -222,7 +234,7 @@ int Follow(SearchContext& context, uint64_t me, uint64_t opp, uint8_t* list, int
     const uint64_t flipped = Flips(s, me, opp);
     const uint64_t child_me = opp & ~flipped;
     const uint64_t child_opp = me | flipped | Bit(s);
-    if (CannotImprove<kMax>(context, child_me, child_opp, best)) continue;
+    if (CannotImprove<kMax>(context, child_me, child_opp, n - 1, best)) continue;
     list[i] = list[n - 1];
     const int r = FollowAny<!kMax>(context, child_me, child_opp, list, n - 1, best, 0);
     list[i] = static_cast<uint8_t>(s);
