@@ -139,7 +139,7 @@ TEST(Host, HintListsEveryLegalMoveBestFirst) {
   EXPECT_EQ(RunTenu({"hint"}).status, 2);
 }
 
-// Split searches keep every value, so two threads play the same games.
+// The engine and the reference searches choose the same moves.
 TEST(Host, SelfplayPlaysTheSameGamesWithEitherSearch) {
   const ProcessResult engine = RunTenu({"selfplay", "--games", "2", "--level", "weak"});
   const ProcessResult reference = RunTenu({"selfplay", "--games", "2", "--level", "weak", "--reference"});

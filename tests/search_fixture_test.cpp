@@ -1,8 +1,11 @@
-// Every row of the reference search table: value and node count.
+// Every row of the reference search table: the reference search's value and
+// node count, and the engine's value; and the engine's values on the endgame
+// ladder of the deep-search benchmark.
 #include <gtest/gtest.h>
 
 #include "board/board.h"
 #include "engine/position.h"
+#include "search/dispatch.h"
 #include "search/evaluate.h"
 #include "search/search.h"
 #include "tests/fixture_reader.h"
@@ -38,5 +41,35 @@ TEST(SearchReference, EveryRowMatchesValueAndNodes) {
     }
     EXPECT_EQ(value, expected_value);
     EXPECT_EQ(SearchNodes, expected_nodes);
+    if (search == "midgame") {
+      value = RunMidgameSearch(board, list, 1, 10000, std::stoi(row.at("depth")), 0);
+    } else if (search == "exact") {
+      value = RunExactSolve(board, list, 1, 10000, 0);
+    } else {
+      value = RunWldSolve(board, list, 1, 10000, 0);
+    }
+    EXPECT_EQ(value, expected_value) << "engine";
   }
+}
+
+// Positions from the public FFO endgame suite, 12 to 16 empty squares.
+TEST(SearchReference, EngineSolvesTheEndgameLadder) {
+  const auto rows = ReadFixture("../../benchmarks/data/endgame.tsv");
+  int solved = 0;
+  for (const FixtureRow& row : rows) {
+    if (std::stoi(row.at("empties")) > 16 || row.at("reference_value") == "-") continue;
+    SCOPED_TRACE(row.at("set") + " " + row.at("position"));
+    Board parsed;
+    int side = 0;
+    ASSERT_EQ(ParsePosition(row.at("position").c_str(), &side, &parsed), 1);
+    Board board;
+    NormaliseBoard(parsed, board, side);
+    MoveList list;
+    ListEmpties(board, list);
+    const bool exact = row.at("set").rfind("exact", 0) == 0;
+    const int value = exact ? RunExactSolve(board, list, 1, 10000, 0) : RunWldSolve(board, list, 1, 10000, 0);
+    EXPECT_EQ(value, std::stoi(row.at("reference_value")));
+    ++solved;
+  }
+  EXPECT_EQ(solved, 60);
 }

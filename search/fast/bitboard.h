@@ -1,8 +1,11 @@
-// Bitboard primitives of the fast searches: a position as one 64-bit mask per
-// colour, bit b = (row - 1) * 8 + (column - 1), so a1 is bit 0, h1 bit 7 and
-// h8 bit 63. Everything here is plain 64-bit integer arithmetic and small
-// constant tables built at compile time (no processor-specific instructions),
-// so it builds the same for 64-bit and 32-bit targets.
+// Bitboard primitives of the engine searches: a position as one 64-bit mask
+// per colour, bit b = (row - 1) * 8 + (column - 1), so a1 is bit 0, h1 bit 7
+// and h8 bit 63. Everything here is 64-bit integer arithmetic and small
+// constant tables built at compile time, so it builds the same for 64-bit
+// and 32-bit targets. The pairs of masks below use the compiler's vector
+// extension: on x86 they become SSE2 registers, which the Windows module is
+// built for (and so needs a processor with SSE2); elsewhere they become
+// pairs of plain operations.
 #pragma once
 
 #include <array>
