@@ -7,7 +7,7 @@
 
 #include "board/board.h"
 #include "board/rules.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 
 OpeningBook Book = {nullptr, 0};
 

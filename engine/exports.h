@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "lum_callconv.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 
 constexpr int kEngineVersion = 103;
 

@@ -5,11 +5,9 @@
 
 #include "ui/settings.h"
 
-ModuleHandle ModuleInstance = nullptr;
-
 void ModuleStartup(ModuleHandle instance) {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
-  ModuleInstance = instance;
+  KeepModuleInstance(instance);
   MarkProgressAbsent();
   LoadSettings();
 }

@@ -6,7 +6,7 @@
 #include "book/lookup.h"
 #include "commentary/commentary.h"
 #include "engine/texts.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "search/dispatch.h"
 #include "search/root.h"
 #include "core/settings.h"

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/posix/settings_file.h"
 #include "ui/settings.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "board/rules.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "search/dispatch.h"
 #include "search/search.h"
 #include "core/settings.h"

@@ -2,7 +2,7 @@
 
 #include "book/book.h"
 #include "commentary/commentary.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "search/root.h"
 
 void ResetEngineState() {

@@ -1,6 +1,6 @@
 #include "tests/progress_capture.h"
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
 

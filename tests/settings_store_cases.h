@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "ui/settings.h"
 
 struct StoredSettingValue {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 const char kSettingsKeyPath[] = "Software\\VellSofts\\LUM\\Tenu";
 

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/posix/text_utf8.h"
 
 // One clear line on standard error: "title: text", line breaks as spaces.
@@ -18,3 +18,6 @@ void ShowErrorMessage(HostWindow /*owner*/, const char* title, const char* text)
   std::fprintf(stderr, "%s\n", folded.c_str());
   std::fflush(stderr);
 }
+
+// Terminal programs have no dialog resources to load.
+void KeepModuleInstance(ModuleHandle /*instance*/) {}

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
 #include "core/settings.h"

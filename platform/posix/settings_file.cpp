@@ -12,7 +12,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/setup_form.h"
 

@@ -1,7 +1,7 @@
 // Failures the user must see: a modal error box with only an OK button.
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/win32/host_handles.h"
 
 void ShowErrorMessage(HostWindow owner, const char* title, const char* text) {

@@ -3,8 +3,7 @@
 // of one think. It is created hidden and shown only with ShowProgress set.
 #include <windows.h>
 
-#include "engine/startup.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/win32/host_handles.h"
 #include "platform/win32/resource_ids.h"
 #include "core/settings.h"

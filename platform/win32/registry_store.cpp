@@ -8,7 +8,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 
 static_assert(kStoreTypeString == REG_SZ, "the store's string type is the registry's");
 static_assert(kStoreTypeDword == REG_DWORD, "the store's 32-bit type is the registry's");

@@ -4,8 +4,7 @@
 // and the dialog's controls.
 #include <windows.h>
 
-#include "engine/startup.h"
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "platform/win32/host_handles.h"
 #include "platform/win32/resource_ids.h"
 #include "ui/setup_form.h"

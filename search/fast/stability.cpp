@@ -91,8 +91,8 @@ constexpr uint64_t kEdges = kFileA | kFileH | kRank1 | kRank8;
 
 uint64_t StableDiscs(uint64_t who, uint64_t other) {
   const auto& edge = EdgeTable();
-  uint64_t stable = edge[who & 0xff][other & 0xff];
-  stable |= uint64_t{edge[who >> 56][other >> 56]} << 56;
+  uint64_t stable = edge[bitboard::RowPattern(who, 0)][bitboard::RowPattern(other, 0)];
+  stable |= uint64_t{edge[bitboard::RowPattern(who, 7)][bitboard::RowPattern(other, 7)]} << 56;
   stable |= bitboard::kColumnMasks[edge[bitboard::ColumnPattern(who, 0)][bitboard::ColumnPattern(other, 0)]];
   stable |= bitboard::kColumnMasks[edge[bitboard::ColumnPattern(who, 7)][bitboard::ColumnPattern(other, 7)]] << 7;
 

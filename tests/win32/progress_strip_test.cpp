@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/startup.h"
-#include "platform/platform.h"
+#include "platform/win32/host_handles.h"
+#include "core/platform.h"
 #include "platform/win32/resource_ids.h"
 #include "tests/win32/test_support.h"
 #include "core/settings.h"

@@ -13,8 +13,8 @@
 #include <cstring>
 #include <thread>
 
-#include "engine/startup.h"
-#include "platform/platform.h"
+#include "platform/win32/host_handles.h"
+#include "core/platform.h"
 #include "tests/win32/test_support.h"
 #include "core/settings.h"
 

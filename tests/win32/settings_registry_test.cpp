@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "core/platform.h"
 #include "tests/settings_store_cases.h"
 #include "tests/win32/test_support.h"
 #include "ui/settings.h"

@@ -12,6 +12,11 @@
 using HostWindow = void*;
 using ModuleHandle = void*;
 
+// ---- Module -----------------------------------------------------------------
+// Keeps the module's instance handle at start-up: the windows are made from
+// its dialog resources. Nothing to keep where there are none.
+void KeepModuleInstance(ModuleHandle instance);
+
 // ---- Progress strip -------------------------------------------------------
 // The strip lives below the host window for the length of one think. Opening
 // twice keeps the first strip; text and close do nothing when none exists.
