@@ -21,10 +21,14 @@ using bitboard::PopCount;
 // Plies left from which nodes use the transposition table, from which a node
 // without a stored best move first searches itself two plies shallower to
 // find one, and from which a node looks its children up in the table before
-// searching any. The moves are ordered by the static evaluation of the
-// position after them: ordering by shallow searches finds the best move
-// first a little more often, but costs more than it saves.
+// searching any. After the table's move, the moves are ordered by the
+// static evaluation of the position after them, and near the horizon (up to
+// kFewestRepliesDepth plies left) by the opponent's number of replies, which
+// costs less and was measured to order as well there. Ordering by shallow
+// searches finds the best move first a little more often, but costs more
+// than it saves.
 constexpr int kHashDepth = 2;
+constexpr int kFewestRepliesDepth = 3;
 constexpr int kShallowFirstDepth = 5;
 constexpr int kChildProbeDepth = 4;
 
@@ -130,7 +134,13 @@ int SearchMidgame(SearchContext& context, uint64_t me, uint64_t opp, int alpha, 
       const HashProbe child = table->Probe(child_me, child_opp, static_cast<uint8_t>(depth - 1));
       if (child.found && -child.upper >= beta) return -child.upper;
     }
-    c.key = x == hash_move ? 1 << 20 : -bitboard::Evaluate(child_me, child_opp);
+    if (x == hash_move) {
+      c.key = 1 << 20;
+    } else if (depth <= kFewestRepliesDepth) {
+      c.key = -PopCount(LegalMoves(child_me, child_opp));
+    } else {
+      c.key = -bitboard::Evaluate(child_me, child_opp);
+    }
   }
 
   const int original_alpha = alpha;
