@@ -30,15 +30,27 @@ constexpr int kHashEmpties = 7;
 
 constexpr uint64_t kCorners = 0x8100000000000081u;
 
-inline int FinalScore(uint64_t me, uint64_t opp) { return PopCount(me) - PopCount(opp); }
+// The score of a finished game from the view of `me`: the disc difference,
+// with the empty squares left given to the winner when the context says so.
+inline int FinalScore(const SearchContext& context, uint64_t me, uint64_t opp) {
+  const int mine = PopCount(me);
+  const int theirs = PopCount(opp);
+  const int difference = mine - theirs;
+  if (!context.empties_to_winner || difference == 0) return difference;
+  const int empties = 64 - mine - theirs;
+  return difference > 0 ? difference + empties : difference - empties;
+}
 
 // The board is full but for square b: the disc difference after whoever can
-// take b does, or of the board as it stands, from the view of `me`.
-inline int LastSquareScore(uint64_t me, int b) {
+// take b does, or of the board as it stands (b then goes to the winner when
+// the context says so), from the view of `me`.
+inline int LastSquareScore(const SearchContext& context, uint64_t me, int b) {
   const int mine = PopCount(me);
   if (const int turned = bitboard::LastFlipCount(b, me); turned != 0) return 2 * (mine + turned) - 62;
   if (const int lost = bitboard::LastFlipCount(b, ~me & ~Bit(b)); lost != 0) return 2 * (mine - lost) - 64;
-  return 2 * mine - 63;
+  const int difference = 2 * mine - 63;  // never 0: 63 discs
+  if (!context.empties_to_winner) return difference;
+  return difference > 0 ? difference + 1 : difference - 1;
 }
 
 // The quadrant of a square, 0..3.
@@ -62,16 +74,16 @@ int Solve2(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int 
   int best = -kSolveInfinity;
   if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
     ++context.nodes;
-    best = -LastSquareScore(opp & ~flipped, b);
+    best = -LastSquareScore(context, opp & ~flipped, b);
     if (best >= beta) return best;
   }
   if (const uint64_t flipped = Flips(b, me, opp); flipped != 0) {
     ++context.nodes;
-    const int score = -LastSquareScore(opp & ~flipped, a);
+    const int score = -LastSquareScore(context, opp & ~flipped, a);
     return score > best ? score : best;
   }
   if (best != -kSolveInfinity) return best;
-  if (passed) return FinalScore(me, opp);
+  if (passed) return FinalScore(context, me, opp);
   return -Solve2(context, opp, me, a, b, -beta, -alpha, true);
 }
 
@@ -95,7 +107,7 @@ int Solve3(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int 
     }
   }
   if (best != -kSolveInfinity) return best;
-  if (passed) return FinalScore(me, opp);
+  if (passed) return FinalScore(context, me, opp);
   return -Solve3(context, opp, me, a, b, c, -beta, -alpha, true);
 }
 
@@ -143,7 +155,7 @@ int Solve4(SearchContext& context, uint64_t me, uint64_t opp, uint64_t empty, in
     }
   }
   if (best != -kSolveInfinity) return best;
-  if (passed) return FinalScore(me, opp);
+  if (passed) return FinalScore(context, me, opp);
   return -Solve4(context, opp, me, empty, -beta, -alpha, true);
 }
 
@@ -172,7 +184,7 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   ++context.nodes;
   const uint64_t moves = LegalMoves(me, opp);
   if (moves == 0) {
-    if (LegalMoves(opp, me) == 0) return FinalScore(me, opp);
+    if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
     return -SolveShallow(context, opp, me, -beta, -alpha, empties);
   }
   if (StabilityMayCut(alpha)) {
@@ -219,7 +231,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   ++context.nodes;
   const uint64_t moves = LegalMoves(me, opp);
   if (moves == 0) {
-    if (LegalMoves(opp, me) == 0) return FinalScore(me, opp);
+    if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
     return -SolveDeep(context, opp, me, -beta, -alpha, empties);
   }
   if (StabilityMayCut(alpha)) {
@@ -230,7 +242,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   HashTable* table = empties >= kHashEmpties ? context.table : nullptr;
   int hash_move = kNoMove;
   if (table != nullptr) {
-    const HashProbe probe = table->Probe(me, opp, kSolvedDepth);
+    const HashProbe probe = table->Probe(me, opp, context.SolvedDepth());
     if (probe.found) {
       if (probe.lower >= beta) return probe.lower;
       if (probe.upper <= alpha) return probe.upper;
@@ -284,7 +296,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   if (table != nullptr) {
     const int lower = best > original_alpha ? best : -64;
     const int upper = best < beta ? best : 64;
-    table->Store(me, opp, kSolvedDepth, lower, upper, best_move, empties);
+    table->Store(me, opp, context.SolvedDepth(), lower, upper, best_move, empties);
   }
   return best;
 }
@@ -297,10 +309,10 @@ int SolveExact(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int
   switch (empties) {
     case 0:
       ++context.nodes;
-      return FinalScore(me, opp);
+      return FinalScore(context, me, opp);
     case 1:
       ++context.nodes;
-      return LastSquareScore(me, std::countr_zero(empty));
+      return LastSquareScore(context, me, std::countr_zero(empty));
     case 2: {
       const int a = std::countr_zero(empty);
       const int b = std::countr_zero(empty & (empty - 1));

@@ -10,15 +10,22 @@
 
 #include <cstdint>
 
+#include "search/fast/hash_table.h"
+
 namespace fast {
 
-class HashTable;
-
-// What one top-level call of the searches shares: the table and the count
-// of positions visited.
+// What one top-level call of the searches shares: the table, the count of
+// positions visited, and how the exact solver scores a finished game: the
+// disc difference with the empty squares left counting for nobody (the
+// engine's own rule), or given to the winner (as published endgame suites
+// count them).
 struct SearchContext {
   HashTable* table = nullptr;
   uint64_t nodes = 0;
+  bool empties_to_winner = false;
+
+  // The table keeps the two rules' values apart.
+  uint8_t SolvedDepth() const { return empties_to_winner ? kSolvedToWinnerDepth : kSolvedDepth; }
 };
 
 // Values of a finished game inside the midgame search, and the window
@@ -27,8 +34,9 @@ constexpr int kMidgameWon = 9999;
 constexpr int kMidgameInfinity = 10001;
 constexpr int kSolveInfinity = 65;
 
-// The final disc difference under perfect play, empty squares counting for
-// nobody, within the window (alpha, beta) with -65 <= alpha < beta <= 65.
+// The final disc difference under perfect play, empty squares scored as the
+// context says, within the window (alpha, beta) with -65 <= alpha < beta <=
+// 65.
 int SolveExact(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta);
 
 // The depth-limited midgame value: depth 0 is the static evaluation (even

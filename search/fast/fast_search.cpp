@@ -1,5 +1,7 @@
 #include "search/fast/fast_search.h"
 
+#include <bit>
+
 #include "search/evaluate.h"
 #include "search/fast/bitboard.h"
 #include "search/fast/engine_search.h"
@@ -131,6 +133,39 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
       fast::FollowWldSolve(context, root.side1, root.side2, root.list, root.count, IsMaximising(colour), bound, passed);
   SearchNodes += context.nodes;
   return value;
+}
+
+ExactSolution SolveExactly(const Board& board, int side, bool empties_to_winner) {
+  ExactSolution solution;
+  uint64_t black = 0;
+  uint64_t white = 0;
+  if (!BoardToMasks(board, black, white)) return solution;
+  const uint64_t me = ColourByte(side) == 1 ? black : white;
+  const uint64_t opp = ColourByte(side) == 1 ? white : black;
+  fast::SearchContext context = StartSearch();
+  context.empties_to_winner = empties_to_winner;
+  solution.value = fast::SolveExact(context, me, opp, -65, 65);
+  // A move that keeps the value: the table's best move when it has one,
+  // else the first that a null-window solve shows to keep it (each cheap,
+  // with the table full of the solve just made).
+  const uint64_t moves = bitboard::LegalMoves(me, opp);
+  const int stored = context.table->Probe(me, opp, context.SolvedDepth()).move;
+  uint64_t order[2] = {moves, 0};
+  if (stored != fast::kNoMove && (moves & Bit(stored)) != 0) {
+    order[0] = Bit(stored);
+    order[1] = moves & ~Bit(stored);
+  }
+  for (uint64_t group : order) {
+    for (; group != 0 && solution.move == 0; group &= group - 1) {
+      const int x = std::countr_zero(group);
+      const uint64_t flipped = bitboard::Flips(x, me, opp);
+      const int score = -fast::SolveExact(context, opp & ~flipped, me | flipped | Bit(x), -solution.value,
+                                          -solution.value + 1);
+      if (score >= solution.value) solution.move = bitboard::MailboxSquare(x);
+    }
+  }
+  solution.nodes = context.nodes;
+  return solution;
 }
 
 bool SetSearchTableSize(size_t bytes) { return fast::SharedTable().Resize(bytes); }

@@ -32,6 +32,19 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
 // a wall.
 bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2);
 
+// The exact result of a position for its side to move (side 1 or -1, host
+// colours), found by the exact solver: the final disc difference under
+// perfect play with the empty squares left counting for nobody (as the
+// engine counts them) or given to the winner (as published endgame suites
+// count them), and a best move (a square index, 0 when the side to move must
+// pass or the game is over). Nodes are those of this solve.
+struct ExactSolution {
+  int value = 0;
+  int move = 0;
+  uint64_t nodes = 0;
+};
+ExactSolution SolveExactly(const Board& board, int side, bool empties_to_winner);
+
 // The transposition table the engine searches share. It is allocated once,
 // at the first search (4 MiB unless SetSearchTableSize asked otherwise),
 // and kept from call to call: what it holds never changes a value, only the

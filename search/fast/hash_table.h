@@ -15,9 +15,10 @@
 namespace fast {
 
 // What a depth field holds besides a midgame depth: the position was solved
-// to the end of the game (a disc difference, empty squares counting for
-// nobody).
+// to the end of the game, a disc difference with the empty squares left
+// counting for nobody, or given to the winner.
 constexpr uint8_t kSolvedDepth = 255;
+constexpr uint8_t kSolvedToWinnerDepth = 254;
 constexpr uint8_t kNoMove = 64;
 
 struct HashEntry {
