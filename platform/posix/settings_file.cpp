@@ -393,7 +393,10 @@ int OpenKey(const char* path, StoreKey* key, bool create) {
     auto handle = std::make_unique<FileKey>();
     const std::string named = SettingsFilePath();
     if (named.empty()) {
-      Problem = "there is no place for the settings file: none of TENU_SETTINGS_FILE, XDG_CONFIG_HOME and HOME is set";
+      // Nothing to load is no problem; nowhere to save is.
+      if (create) {
+        Problem = "there is no place for the settings file: none of TENU_SETTINGS_FILE, XDG_CONFIG_HOME and HOME is set";
+      }
       return 0;
     }
     handle->path = FinalTarget(named);
