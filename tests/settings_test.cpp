@@ -226,6 +226,16 @@ TEST_F(SettingsFileStore, SaveKeepsEveryLineItDoesNotWrite) {
   // A second save changes nothing more.
   ASSERT_EQ(SaveSettings(), 1);
   EXPECT_EQ(dir_.Read("Tenu.reg"), expected);
+  // A last hex line that still asks for a continuation does not swallow the
+  // values added behind it.
+  dir_.Write("Tenu.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\n\"Blob\"=hex:01,\\");
+  EngineSettings.Depth = 13;
+  ASSERT_EQ(SaveSettings(), 1);
+  EngineSettings.Depth = 5;
+  ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(EngineSettings.Depth, 13) << dir_.Read("Tenu.reg");
+  ASSERT_TRUE(Read("Blob", &blob));
+  EXPECT_EQ(blob.bytes, "\x01");
 }
 
 TEST_F(SettingsFileStore, SaveWritesThroughSymbolicLinks) {

@@ -521,6 +521,15 @@ std::string UpdateSettingsFile(const std::string& text, const std::string& key,
   if (insert_at > 0 && insert_at == lines.size() && !lines.back().raw.empty() && lines.back().raw.back() != '\n') {
     lines.back().raw += end_of_line;
   }
+  // A hex value whose last line still asks for a continuation would take
+  // the first added line into itself: a blank line ends it first.
+  if (!added.empty() && insert_at > 0) {
+    std::string last = lines[insert_at - 1].raw;
+    while (!last.empty() && (last.back() == '\n' || last.back() == '\r')) last.pop_back();
+    if (!last.empty() && last.back() == '\\' && IsHexValueLine(lines[insert_at - 1].text)) {
+      added.insert(added.begin(), FileLine{"", end_of_line});
+    }
+  }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert_at), added.begin(), added.end());
   std::string out;
   for (const FileLine& line : lines) out += line.raw;
