@@ -202,8 +202,10 @@ std::vector<FileLine> SplitLines(const std::string& text) {
     } else {
       lines.push_back({body, physical});
     }
+    // Only a line of the file that itself ends in '\' asks for one more: a
+    // blank line ends a value however many backslashes stand before it.
     FileLine& line = lines.back();
-    continued = !line.text.empty() && line.text.back() == '\\' && IsHexValueLine(line.text);
+    continued = !body.empty() && body.back() == '\\' && IsHexValueLine(line.text);
     if (continued) line.text.pop_back();
   }
   return lines;
