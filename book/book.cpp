@@ -18,7 +18,6 @@ const char kBookBadLineFormat[] = "不正な定石です\n\nError Line: %d";
 namespace {
 
 constexpr int kRootMove = 51;  // f5
-constexpr int kLinePieceSize = 512;
 constexpr int kMaxLineMoves = 64;
 
 BookNode* NewNode(int square) {
@@ -30,11 +29,9 @@ BookNode* NewNode(int square) {
   return node;
 }
 
-// Reads one line piece as a text-mode stream would: CR LF arrives as LF, at
-// most size - 1 characters are taken (after that conversion), reading stops
-// after an LF, and Ctrl-Z ends the file. Answers false at the end of the file
-// when nothing was read.
-bool ReadLinePiece(FILE* file, char* buffer, int size, bool& ended) {
+}  // namespace
+
+bool ReadBookLinePiece(FILE* file, char* buffer, int size, bool& ended) {
   int length = 0;
   while (!ended && length < size - 1) {
     int c = std::getc(file);
@@ -56,8 +53,6 @@ bool ReadLinePiece(FILE* file, char* buffer, int size, bool& ended) {
   buffer[length] = '\0';
   return length > 0;
 }
-
-}  // namespace
 
 int AcquireBook() {
   if (Book.references == 0) {
@@ -211,9 +206,9 @@ int LoadBookFile(const char* path, int32_t* lineNumber) {
   if (path == nullptr || path[0] == '\0') return 0;
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return 0;
-  char line[kLinePieceSize];
+  char line[kBookLinePieceSize];
   bool ended = false;
-  while (ReadLinePiece(file, line, kLinePieceSize, ended)) {
+  while (ReadBookLinePiece(file, line, kBookLinePieceSize, ended)) {
     // The line number is a 32-bit count (2 GB of empty lines reach its
     // end): a line it cannot number is rejected as the last one it can.
     if (line_number == INT32_MAX) {

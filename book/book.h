@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 struct BookNode {
   int8_t move;      // square index of the move, 10..80
@@ -33,6 +34,12 @@ int ReleaseBook();
 int LoadBookFile(const char* path, int32_t* lineNumber);
 
 // The steps of reading one line, exposed for the book checker and tests.
+// ReadBookLinePiece reads one line, or a piece of a long one, as a text-mode
+// stream would: CR LF arrives as LF, at most size - 1 characters are taken,
+// reading stops after an LF, and Ctrl-Z ends the file (ended is then set).
+// Answers false at the end of the file when nothing was read.
+constexpr int kBookLinePieceSize = 512;
+bool ReadBookLinePiece(FILE* file, char* buffer, int size, bool& ended);
 void RemoveBlanks(char* line);
 int ParseBookLine(const char* line);
 int ValidateBookLine(const int* squares, int count);

@@ -2,7 +2,9 @@
 // formatter and LoadSettings reading the file through TENU_SETTINGS_FILE.
 //
 // Checked for every input: what parsed formats into a text that parses back
-// to the same sections and values and formats to the same text again;
+// to the same sections and values and formats to the same text again; a
+// save's update of the text holds the values it wrote in the engine's key
+// and leaves every other key's values as they were;
 // LoadSettings answers 1 exactly when the engine's key is in the file, takes
 // every integer value that is a 4-byte DWORD and leaves the others, takes a
 // string path of at most 260 bytes cut at its first NUL (and at 259 bytes),
@@ -54,6 +56,13 @@ const SettingsFileValue* FindValue(const SettingsFileSection& section, const cha
   return nullptr;
 }
 
+const SettingsFileSection* FirstSection(const SettingsFileContents& contents) {
+  for (const SettingsFileSection& section : contents.sections) {
+    if (SameName(section.key, kKey)) return &section;
+  }
+  return nullptr;
+}
+
 // A record no stored value can look like: odd numbers and a path.
 EngineSettingsRecord Sentinel() {
   EngineSettingsRecord record{};
@@ -90,6 +99,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const SettingsFileContents reparsed = ParseSettingsFile(formatted);
   FUZZ_CHECK(SameContents(parsed, reparsed), "format and parse changed the contents:\n" + formatted);
   FUZZ_CHECK(FormatSettingsFile(reparsed) == formatted, "the formatted text is not stable:\n" + formatted);
+
+  const std::vector<SettingsFileValue> written = {{"Depth", kStoreTypeDword, std::string("\x07\0\0\0", 4)},
+                                                  {"JosekiFile", kStoreTypeString, std::string("a\\b\0", 4)}};
+  const SettingsFileContents updated = ParseSettingsFile(UpdateSettingsFile(text, kKey, written));
+  bool found = false;
+  size_t other = 0;
+  for (const SettingsFileSection& section : updated.sections) {
+    if (!found && SameName(section.key, kKey)) {
+      found = true;
+      for (const SettingsFileValue& value : written) {
+        const SettingsFileValue* got = FindValue(section, value.name.c_str());
+        FUZZ_CHECK(got != nullptr && got->type == value.type && got->data == value.data,
+                   "a written value did not read back: " + value.name);
+      }
+      continue;
+    }
+    while (other < parsed.sections.size() && SameName(parsed.sections[other].key, kKey) &&
+           &parsed.sections[other] == FirstSection(parsed)) {
+      ++other;
+    }
+    FUZZ_CHECK(other < parsed.sections.size() && SameContents({{parsed.sections[other]}}, {{section}}),
+               "a key the save does not own changed: " + section.key);
+    ++other;
+  }
+  FUZZ_CHECK(found, "the saved key is missing");
 
   WriteScratchFile(SettingsFilePath(), data, size);
   EngineSettings = Sentinel();

@@ -5,6 +5,7 @@
 #include "board/perft.h"
 #include "engine/exports.h"
 #include "host/commands.h"
+#include "host/installed_book.h"
 #include "host/options.h"
 #include "host/positions.h"
 #include "host/search_call.h"
@@ -14,6 +15,8 @@
 
 int VersionCommand(const Args& /*args*/) {
   std::printf("Tenu %s version %d\n", ToTerminal(LumInfo()).c_str(), LumVersion());
+  const std::string book = InstalledBookPath();
+  std::printf("Opening book: %s\n", book.empty() ? "none installed" : book.c_str());
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "host/bench.h"
 #include "host/commands.h"
 #include "host/nboard.h"
+#include "host/output.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   for (const Command& command : kCommands) {
     if (std::strcmp(argv[1], command.name) == 0) {
       ModuleStartup(nullptr);
-      return command.run(args);
+      return FinishOutput(command.name, command.run(args));
     }
   }
   std::fprintf(stderr, "tenu: unknown command '%s'\n\n%s", argv[1], kUsage);

@@ -10,6 +10,7 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "host/options.h"
+#include "host/output.h"
 #include "host/positions.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
@@ -426,10 +427,11 @@ int NBoardCommand(const Args& args) {
   NBoardSession session([](const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
-    std::fflush(stdout);
+    FlushOutput();
   });
+  // The GUI reads the answers: once they cannot be written, the session ends.
   std::string line;
-  while (std::getline(std::cin, line)) session.HandleLine(line);
+  while (FlushOutput() && std::getline(std::cin, line)) session.HandleLine(line);
   FinishEngineRun();
   return 0;
 }

@@ -1,5 +1,8 @@
 #include "host/options.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -7,9 +10,34 @@
 #include "engine/exports.h"
 #include "search/dispatch.h"
 #include "search/fast/fast_search.h"
+#include "platform/posix/search_limits.h"
+#include "platform/posix/settings_file.h"
+#include "platform/posix/setup_terminal.h"
 #include "platform/posix/text_utf8.h"
 #include "core/settings.h"
 #include "ui/setup_form.h"
+
+namespace {
+
+// A position string given where an option's value belongs: the value was
+// forgotten, and the position would be taken for it.
+bool LooksLikePosition(const std::string& text) {
+  return text.size() >= 2 && (text[0] == '*' || text[0] == '0') && text[1] == '|';
+}
+
+}  // namespace
+
+std::string BookFileProblem(const std::string& path) {
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) return "";  // the loader reports a file it cannot open
+  if (S_ISDIR(info.st_mode)) return path + " is a folder, not a book file";
+  if (!S_ISREG(info.st_mode)) return path + " is not a regular file";
+  if (info.st_size > kLargestBookFile) {
+    return path + " holds " + std::to_string(info.st_size) + " bytes, more than the " +
+           std::to_string(kLargestBookFile >> 20) + " MiB a book file may have";
+  }
+  return "";
+}
 
 bool ParseCount(const std::string& text, long long& value) {
   if (text.empty() || text.size() > 9) return false;
@@ -27,8 +55,12 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
                       std::string& error) {
   const std::string& name = args[i];
   auto value = [&](std::string& out) {
-    if (i + 1 >= args.size()) {
+    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
       error = name + " needs a value";
+      return false;
+    }
+    if (LooksLikePosition(args[i + 1])) {
+      error = name + " needs a value before the position " + args[i + 1];
       return false;
     }
     out = args[++i];
@@ -95,19 +127,41 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
     return true;
   }
   if (name == "--book") {
-    if (value(options.book) && options.book.size() >= static_cast<size_t>(kJosekiPathSize)) {
-      error = "--book: the path is longer than 259 bytes";
+    if (!value(options.book)) return true;
+    if (options.book.size() >= static_cast<size_t>(kJosekiPathSize)) {
+      error = std::string("--book: ") + kPathTooLongText;
+    } else if (const std::string problem = BookFileProblem(options.book); !problem.empty()) {
+      error = "--book: " + problem;
     }
     return true;
   }
   return false;
 }
 
+void WarnAboutSettingsFile() {
+  const std::string problem = SettingsFileProblem();
+  if (!problem.empty()) std::fprintf(stderr, "tenu: warning: %s; the built-in settings are used\n", problem.c_str());
+}
+
 void StartEngineRun(const EngineRunOptions& options) {
+  WarnAboutSettingsFile();
   if (options.progress_set) EngineSettings.ShowProgress = options.progress ? 1 : 0;
   if (!options.book.empty()) {
     EngineSettings.UseJoseki = 1;
     std::snprintf(EngineSettings.JosekiFile, sizeof EngineSettings.JosekiFile, "%s", options.book.c_str());
+  }
+  for (const std::string& warning :
+       SlowSearchWarnings(EngineSettings.Depth, EngineSettings.KansakiDepth, EngineSettings.HisshoDepth)) {
+    std::fprintf(stderr, "tenu: warning: %s\n", warning.c_str());
+  }
+  // A stored book path that names a device or a pipe would be read forever
+  // or never answer: such a book is not read, as if it could not be opened.
+  if (EngineSettings.UseJoseki != 0) {
+    if (const std::string problem = BookFileProblem(EngineSettings.JosekiFile); !problem.empty()) {
+      std::fprintf(stderr, "tenu: the book is not read: %s\n", problem.c_str());
+      AcquireBook();
+      return;
+    }
   }
   LumInit(nullptr);
 }

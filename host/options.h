@@ -2,6 +2,7 @@
 // in memory for this run only; the stored settings are never written.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,28 @@ struct EngineRunOptions {
 // --level weak|normal|strong, --depth N, --exact N, --wld N, --maemuki 0|1,
 // --progress, --no-progress, --book FILE, --reference (the readable reference
 // searches), --hash MB (the engine searches' table size). Answers false when
-// args[i] is not one; sets error when it is one but malformed.
+// args[i] is not one; sets error when it is one but malformed, or when its
+// value is missing (the next argument is another option or looks like a
+// position).
 bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRunOptions& options, std::string& error);
+
+// The largest book file tenu reads: far beyond any real book (the one that
+// comes with the engine has 3 KB), and it stops a huge or sparse file from
+// being read for hours.
+constexpr int64_t kLargestBookFile = int64_t{256} << 20;
+
+// Why the file at path cannot be a book (not a regular file, or too large);
+// empty when it may be, or when it does not exist (the loader reports that).
+std::string BookFileProblem(const std::string& path);
+
+// Warns on standard error, once, when the stored settings could not be read.
+void WarnAboutSettingsFile();
 
 // Applies what the options said beyond the numbers (progress, book) and takes
 // the book reference as a host does before play (a book that fails to load is
-// reported on standard error and play goes on with what it holds).
+// reported on standard error and play goes on with what it holds). Warns on
+// standard error when the settings file could not be read and when the
+// search settings make moves that do not come in any useful time.
 void StartEngineRun(const EngineRunOptions& options);
 void FinishEngineRun();
 

@@ -12,6 +12,7 @@
 #include "engine/position.h"
 #include "host/commands.h"
 #include "host/options.h"
+#include "host/output.h"
 #include "host/positions.h"
 
 namespace {
@@ -110,7 +111,10 @@ int PlayCommand(const Args& args) {
     if (!drawn) DrawBoard(board, side, true);
     drawn = true;
     std::printf("Your move (%s): ", ColourName(user));
-    std::fflush(stdout);
+    if (!FlushOutput()) {  // nobody can see the game any more
+      FinishEngineRun();
+      return 0;
+    }
     std::string line;
     if (!std::getline(std::cin, line)) {
       std::printf("\nEnd of input; the game is left unfinished.\n");

@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "board/board.h"
+#include "host/output.h"
 
 // Calls each(position) for every argument, or for every non-empty line of
 // standard input when there are none. Answers 1 when any call answered false.
+// Stops once standard output cannot be written.
 template <typename Each>
 int ForEachPosition(const std::vector<std::string>& positions, Each each) {
   int status = 0;
@@ -16,13 +18,17 @@ int ForEachPosition(const std::vector<std::string>& positions, Each each) {
     if (!each(position)) status = 1;
   };
   if (!positions.empty()) {
-    for (const std::string& position : positions) one(position);
+    for (const std::string& position : positions) {
+      one(position);
+      if (!FlushOutput()) break;
+    }
     return status;
   }
   std::string line;
   while (std::getline(std::cin, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty()) one(line);
+    if (!FlushOutput()) break;
   }
   return status;
 }

@@ -9,6 +9,7 @@
 #include "engine/position.h"
 #include "host/commands.h"
 #include "host/options.h"
+#include "host/output.h"
 #include "host/positions.h"
 
 namespace {
@@ -67,7 +68,6 @@ int ThinkCommand(const Args& args) {
     } else {
       std::printf("%s\n", ToTerminal(reply).c_str());
     }
-    std::fflush(stdout);
     return ReplySquare(reply) != 0;
   });
   FinishEngineRun();
@@ -169,7 +169,7 @@ int SelfplayCommand(const Args& args) {
       for (size_t k = 0; k < think_ms.size(); ++k) std::printf(" %d:%.1f", think_empties[k], think_ms[k]);
       std::printf("\n");
     }
-    std::fflush(stdout);
+    if (!FlushOutput()) break;
   }
   FinishEngineRun();
   return status;

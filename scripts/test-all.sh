@@ -1,8 +1,9 @@
 #!/bin/bash
 # Builds everything and runs every test: the native suite (warnings as
 # errors), the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the Windows module and its tests under Wine, and a short run of each fuzzer.
-# Installs missing Debian packages first (as root).
+# the Windows module and its tests under Wine, a short run of each fuzzer, and
+# the release packages, built and checked. Installs missing Debian packages
+# first (as root).
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -31,5 +32,9 @@ scripts/fuzz-short.sh
 
 step "windows build and tests"
 scripts/windows-tests.sh
+
+step "release packages"
+scripts/package.sh
+tests/package_test.sh
 
 step "all tests passed"

@@ -36,18 +36,21 @@ int WaitFor(int pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace
-
-ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input,
-                      const std::string& settings_file) {
+// Runs the child; its standard output is read unless broken says otherwise.
+ProcessResult Run(const std::vector<std::string>& args, const std::string& input, const std::string& settings_file,
+                  const BrokenOutput* broken) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
+  const bool full = broken != nullptr && *broken == BrokenOutput::FullDevice;
+  if (broken != nullptr && *broken == BrokenOutput::ClosedPipe) close(out_pipe[0]);
   const int pid = fork();
   if (pid == 0) {
     close(in_pipe[1]);
-    close(out_pipe[0]);
+    if (broken == nullptr) close(out_pipe[0]);
     close(err_pipe[0]);
-    StartChild(args, settings_file, in_pipe[0], out_pipe[1], err_pipe[1]);
+    signal(SIGPIPE, broken != nullptr ? SIG_IGN : SIG_DFL);
+    const int out = full ? open("/dev/full", O_WRONLY) : out_pipe[1];
+    StartChild(args, settings_file, in_pipe[0], out, err_pipe[1]);
   }
   close(in_pipe[0]);
   close(out_pipe[1]);
@@ -60,7 +63,8 @@ ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& i
     close(in_pipe[1]);
     input_open = false;
   }
-  bool out_open = true, err_open = true;
+  bool out_open = broken == nullptr, err_open = true;
+  if (full) close(out_pipe[0]);
   while (out_open || err_open) {
     pollfd fds[3];
     int count = 0;
@@ -93,6 +97,18 @@ ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& i
   if (input_open) close(in_pipe[1]);
   result.status = WaitFor(pid);
   return result;
+}
+
+}  // namespace
+
+ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input,
+                      const std::string& settings_file) {
+  return Run(args, input, settings_file, nullptr);
+}
+
+ProcessResult RunTenuWithBrokenOutput(const std::vector<std::string>& args, const std::string& input,
+                                      BrokenOutput output) {
+  return Run(args, input, "/nonexistent/tenu-test.reg", &output);
 }
 
 TenuSession::TenuSession(const std::vector<std::string>& args, const std::string& settings_file) {

@@ -15,6 +15,13 @@ struct ProcessResult {
 ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& settings_file = "/nonexistent/tenu-test.reg");
 
+// Where the child's standard output goes when it is not read by the test:
+// the full device, or a pipe whose reading end is closed before the child
+// writes (with SIGPIPE ignored in the child, so its writes fail).
+enum class BrokenOutput { FullDevice, ClosedPipe };
+ProcessResult RunTenuWithBrokenOutput(const std::vector<std::string>& args, const std::string& input,
+                                      BrokenOutput output);
+
 // The lines of a program's output, without their line ends.
 std::vector<std::string> Lines(const std::string& text);
 

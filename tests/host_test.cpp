@@ -1,6 +1,10 @@
 // The tenu program as users and scripts drive it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <sstream>
 
 #include "platform/posix/text_utf8.h"
@@ -31,7 +35,8 @@ std::string FirstMarkedMove(const std::string& text) {
 TEST(Host, VersionAndUsage) {
   const ProcessResult version = RunTenu({"version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out, "Tenu てぬ version 103\n");
+  // Run from the build tree: no book is installed beside it.
+  EXPECT_EQ(version.out, "Tenu てぬ version 103\nOpening book: none installed\n");
   EXPECT_EQ(RunTenu({}).status, 2);
   const ProcessResult unknown = RunTenu({"fly"});
   EXPECT_EQ(unknown.status, 2);
@@ -245,4 +250,170 @@ TEST(Host, PlayUndoQuitAndEndOfInput) {
   EXPECT_EQ(ended.status, 0);
   EXPECT_NE(ended.out.find("End of input"), std::string::npos);
   EXPECT_EQ(RunTenu({"play", "--sideways"}).status, 2);
+}
+
+TEST(Host, FailedWritesToStandardOutputEndTheCommandWithAMessage) {
+  TempDir dir;
+  const std::string book = dir.Write("book.txt", "f5d6\n");
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+  } cases[] = {
+      {{"think", "--level", "weak"}, std::string(kStart) + "\n" + kStart + "\n"},
+      {{"think", "--level", "weak", kStart}, ""},
+      {{"search", "--eval"}, std::string(kStart) + "\n"},
+      {{"hint", kStart}, ""},
+      {{"perft", "3"}, ""},
+      {{"version"}, ""},
+      {{"book", "check", book}, ""},
+      {{"selfplay", "--level", "weak"}, ""},
+      {{"nboard"}, "nboard 2\nping 1\n"},
+      {{"play", "--level", "weak"}, "f5\n"},
+  };
+  for (const auto& test : cases) {
+    for (BrokenOutput output : {BrokenOutput::FullDevice, BrokenOutput::ClosedPipe}) {
+      const ProcessResult run = RunTenuWithBrokenOutput(test.args, test.input, output);
+      const std::string reason = output == BrokenOutput::FullDevice ? "No space left on device" : "Broken pipe";
+      EXPECT_EQ(run.status, 3) << test.args[0] << " " << reason;
+      EXPECT_NE(run.err.find("tenu " + test.args[0] + ": cannot write the output: " + reason), std::string::npos)
+          << test.args[0] << ": " << run.err;
+    }
+  }
+}
+
+TEST(Host, AnOptionValueThatIsMissingOrAPositionIsAnError) {
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"think", "--book", kStart}, "--book needs a value before the position"},
+      {{"think", "--book"}, "--book needs a value"},
+      {{"think", "--depth", "--exact", "3", kStart}, "--depth needs a value"},
+      {{"hint", "--level", kStart}, "--level needs a value before the position"},
+      {{"play", "--book", "--white"}, "--book needs a value"},
+      {{"nboard", "--maemuki", kStart}, "--maemuki needs a value before the position"},
+  };
+  for (const auto& test : cases) {
+    const ProcessResult run = RunTenu(test.args);  // no input: a command that read it would end anyway
+    EXPECT_EQ(run.status, 2) << test.message;
+    EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "") << test.message;
+  }
+}
+
+TEST(Host, BookFilesThatAreNoRegularFileOrTooLargeAreNotRead) {
+  TempDir dir;
+  const std::string fifo = dir.path() + "/fifo.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A sparse file: 257 MiB that take no room.
+  const std::string huge = dir.Write("huge.txt", "");
+  ASSERT_EQ(truncate(huge.c_str(), (int64_t{257} << 20)), 0);
+  const struct {
+    std::string path;
+    std::string problem;
+  } cases[] = {
+      {"/dev/zero", "/dev/zero is not a regular file"},
+      {fifo, fifo + " is not a regular file"},
+      {dir.path(), dir.path() + " is a folder, not a book file"},
+      {huge, huge + " holds 269484032 bytes, more than the 256 MiB a book file may have"},
+  };
+  for (const auto& test : cases) {
+    const ProcessResult check = RunTenu({"book", "check", test.path});
+    EXPECT_EQ(check.status, 2) << test.path;
+    EXPECT_EQ(check.out, test.path + ": not read: " + test.problem + "\n");
+    const ProcessResult option = RunTenu({"think", "--book", test.path, kStart});
+    EXPECT_EQ(option.status, 2) << test.path;
+    EXPECT_NE(option.err.find("--book: " + test.problem), std::string::npos) << option.err;
+    // A stored book path is not read either; the engine plays on.
+    const std::string store = dir.Write("Tenu.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\n"
+                                                    "\"UseJoseki\"=dword:00000001\n\"JosekiFile\"=\"" + test.path + "\"\n");
+    const ProcessResult stored = RunTenu({"think", "--level", "weak", kStart}, "", store);
+    EXPECT_EQ(stored.status, 0) << test.path;
+    EXPECT_EQ(stored.out.substr(0, 3), "F5|") << test.path;  // the root of an empty book
+    EXPECT_NE(stored.err.find("the book is not read: " + test.problem), std::string::npos) << stored.err;
+  }
+}
+
+TEST(Host, BookCheckNamesTheFilesLineWhenALineIsReadInPieces) {
+  TempDir dir;
+  const std::string long_comment = ";" + std::string(599, 'x') + "\n";  // its second piece is no moves
+  const std::string long_blank = std::string(600, ' ') + "\n";          // two empty pieces
+  const struct {
+    std::string text;
+    std::string report;
+  } cases[] = {
+      {long_comment + "f5d6\n",
+       "line 2 rejected (2 lines read, 1 nodes before it)\n"
+       "book.txt: the file's line 1 is longer than the 511 characters the engine reads at once, and the engine "
+       "counts each piece of it as a line; its line 2 is the file's line 1\n"},
+      {"f5\n" + long_blank + "f5f5\n",
+       "line 4 rejected (4 lines read, 1 nodes before it)\n"
+       "book.txt: the file's line 2 is longer than the 511 characters the engine reads at once, and the engine "
+       "counts each piece of it as a line; its line 4 is the file's line 3\n"},
+      {long_blank + "f5d6\n",
+       "3 lines read, 2 nodes, no error\n"
+       "book.txt: the file's line 1 is longer than the 511 characters the engine reads at once, and the engine "
+       "counts each piece of it as a line; its 3 lines are the file's 2\n"},
+      {"f5d6\nf5f5\n", "line 2 rejected (2 lines read, 2 nodes before it)\n"},
+  };
+  for (const auto& test : cases) {
+    const std::string book = dir.Write("book.txt", test.text);
+    const ProcessResult run = RunTenu({"book", "check", book});
+    EXPECT_EQ(run.out, book + ": " + test.report.substr(0, test.report.find("book.txt: ")) +
+                           (test.report.find("book.txt: ") == std::string::npos
+                                ? ""
+                                : dir.path() + "/" + test.report.substr(test.report.find("book.txt: "))));
+  }
+}
+
+TEST(Host, SetupSaysWhyASaveFailed) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/Tenu.reg";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const ProcessResult run = RunTenu({"setup"}, "\n\n\n\n\n\n\n\n\no\n", folder);
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
+  // The engine's own message, then what failed, where and why.
+  EXPECT_NE(run.err.find("てぬ: レジストリへの登録に失敗しました\n"
+                         "tenu setup: the settings were not saved: " + folder + " is a folder, not a settings file\n"),
+            std::string::npos)
+      << run.err;
+}
+
+TEST(Host, SetupRefusesAnOverlongPathAndAsksBeforeKeepingSlowNumbers) {
+  TempDir dir;
+  const std::string store = dir.path() + "/Tenu.reg";
+  const std::string too_long(260, 'p');
+  // Depth 15 and an overlong path (asked again, kept empty); OK; "n" to the
+  // question; then Depth 6 and OK.
+  const ProcessResult refused =
+      RunTenu({"setup"}, "\n15\n\n\n\n\n\n\n" + too_long + "\n\no\nn\n\n6\n\n\n\n\n\n\n\no\n", store);
+  EXPECT_EQ(refused.status, 0) << refused.err;
+  EXPECT_NE(refused.out.find("定石ファイル: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Depth (the midgame search depth) 15 is above 14"), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Saved: Depth 6, Exact 12, WLD 14"), std::string::npos) << refused.out;
+  const ProcessResult kept = RunTenu({"setup"}, "\n\n30\n30\n\n\n\n\n\no\ny\n", store);
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_NE(kept.out.find("Exact (empty squares for the exact solver) 30 is above 26"), std::string::npos) << kept.out;
+  EXPECT_NE(kept.out.find("Saved: Depth 6, Exact 30, WLD 30"), std::string::npos) << kept.out;
+}
+
+TEST(Host, WarningsAboutTheSettingsInForce) {
+  TempDir dir;
+  const std::string folder = dir.path() + "/Tenu.reg";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  // One empty square: every setting answers at once.
+  const std::string late = "*|**********0*0****0*******00******000*****0000*0**00000***0-0000*";
+  const ProcessResult unreadable = RunTenu({"think", late, late}, "", folder);
+  EXPECT_EQ(unreadable.status, 0);
+  EXPECT_EQ(unreadable.err,
+            "tenu: warning: " + folder + " is a folder, not a settings file; the built-in settings are used\n");
+  const ProcessResult slow = RunTenu({"think", "--depth", "15", "--exact", "27", "--wld", "29", late});
+  EXPECT_EQ(slow.status, 0);
+  EXPECT_EQ(Lines(slow.err).size(), 3u) << slow.err;
+  const ProcessResult limits = RunTenu({"think", "--depth", "14", "--exact", "26", "--wld", "28", late});
+  EXPECT_EQ(limits.err, "");
+  // The win/loss/draw solver never runs where the exact solver does.
+  const ProcessResult exact = RunTenu({"think", "--exact", "30", "--wld", "30", late});
+  EXPECT_EQ(Lines(exact.err).size(), 1u) << exact.err;
 }

@@ -548,8 +548,12 @@ TEST(HostileExports, SetupFormEndingEarlyOrFedOverlongAnswers) {
   const Case cases[] = {
       {"end of input at once", "", 0},
       {"end of input halfway", "\n9\n", 0},
+      // The overlong path is refused and asked for again; the huge numbers are
+      // kept when the user confirms them.
       {"huge numbers and an overlong path",
-       "\n99999999999999999999\n99999999999999999999\n99999999999999999999\ny\ny\ny\ny\n" + long_path + "\no\no\n", 1},
+       "\n99999999999999999999\n99999999999999999999\n99999999999999999999\ny\ny\ny\ny\n" + long_path +
+           "\n" + long_path.substr(0, 259) + "\no\ny\n",
+       1},
       {"a line longer than the answer buffer", std::string(5000, '7') + "\n", 0},
   };
   for (const Case& test : cases) {

@@ -1,9 +1,12 @@
 // The settings store on POSIX systems (a registry-format file), driven by the
 // same case table as the registry, plus what only the file store does.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -93,6 +96,34 @@ const SettingsStoreAccess kFileStore = {Clear, Plant, Read};
 
 }  // namespace
 
+namespace {
+
+// Puts an environment variable back as it was when the test ends.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    had_ = value != nullptr;
+    if (had_) value_ = value;
+  }
+  ~SavedVariable() {
+    if (had_) {
+      setenv(name_, value_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  SavedVariable(const SavedVariable&) = delete;
+  SavedVariable& operator=(const SavedVariable&) = delete;
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string value_;
+};
+
+}  // namespace
+
 TEST_F(SettingsFileStore, LoadCases) {
   for (const SettingsLoadCase& test : SettingsLoadCases()) CheckSettingsLoadCase(test, kFileStore);
 }
@@ -166,33 +197,137 @@ TEST_F(SettingsFileStore, SaveCreatesTheFoldersAndFailsWhereItCannotWrite) {
   EXPECT_EQ(LoadSettings(), 0);
 }
 
-namespace {
 
-// Puts an environment variable back as it was when the test ends.
-class SavedVariable {
- public:
-  explicit SavedVariable(const char* name) : name_(name) {
-    const char* value = std::getenv(name);
-    had_ = value != nullptr;
-    if (had_) value_ = value;
-  }
-  ~SavedVariable() {
-    if (had_) {
-      setenv(name_, value_.c_str(), 1);
+TEST_F(SettingsFileStore, SaveKeepsEveryLineItDoesNotWrite) {
+  // Comments, a value of another program, a hex value continued over three
+  // lines, a line that does not parse, an earlier Depth that a load passes
+  // over, CR LF line ends, and another key with a continued value.
+  const std::string before =
+      "REGEDIT4\r\n; kept by hand\r\n\r\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\r\n"
+      "\"Depth\"=dword:00000007\r\n\"Colour\"=\"blue\"\r\n\"Blob\"=hex:01,02,\\\r\n  03,04,\\\r\n  05\r\n"
+      "not a value\r\n\"Depth\"=dword:00000009\r\n\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n"
+      "\"Long\"=hex(7):41,00,\\\r\n  00,00\r\n";
+  dir_.Write("Tenu.reg", before);
+  ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(EngineSettings.Depth, 9);
+  StoredSettingValue blob;
+  ASSERT_TRUE(Read("Blob", &blob));
+  EXPECT_EQ(blob.bytes, std::string("\x01\x02\x03\x04\x05", 5));
+  EngineSettings.Depth = 11;
+  ASSERT_EQ(SaveSettings(), 1);
+  const std::string expected =
+      "REGEDIT4\r\n; kept by hand\r\n\r\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\r\n"
+      "\"Depth\"=dword:00000007\r\n\"Colour\"=\"blue\"\r\n\"Blob\"=hex:01,02,\\\r\n  03,04,\\\r\n  05\r\n"
+      "not a value\r\n\"Depth\"=dword:0000000b\r\n\"KansakiDepth\"=dword:0000000c\r\n"
+      "\"HisshoDepth\"=dword:0000000e\r\n\"ShowProgress\"=dword:00000000\r\n\"MaemukiCut\"=dword:00000001\r\n"
+      "\"UseJoseki\"=dword:00000000\r\n\"ClientJoseki\"=dword:00000001\r\n\"JosekiFile\"=\"\"\r\n"
+      "\r\n[HKEY_CURRENT_USER\\Software\\Other]\r\n\"Long\"=hex(7):41,00,\\\r\n  00,00\r\n";
+  EXPECT_EQ(dir_.Read("Tenu.reg"), expected);
+  // A second save changes nothing more.
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_EQ(dir_.Read("Tenu.reg"), expected);
+  // A last hex line that still asks for a continuation does not swallow the
+  // values added behind it.
+  dir_.Write("Tenu.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\n\"Blob\"=hex:01,\\");
+  EngineSettings.Depth = 13;
+  ASSERT_EQ(SaveSettings(), 1);
+  EngineSettings.Depth = 5;
+  ASSERT_EQ(LoadSettings(), 1);
+  EXPECT_EQ(EngineSettings.Depth, 13) << dir_.Read("Tenu.reg");
+  ASSERT_TRUE(Read("Blob", &blob));
+  EXPECT_EQ(blob.bytes, "\x01");
+}
+
+TEST_F(SettingsFileStore, SaveWritesThroughSymbolicLinks) {
+  const std::string target = dir_.Write("real/Tenu.reg", "REGEDIT4\n; mine\n");
+  ASSERT_EQ(symlink("real/Tenu.reg", StorePath.c_str()), 0);
+  EngineSettings.Depth = 8;
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(StorePath));
+  EXPECT_NE(dir_.Read("real/Tenu.reg").find("REGEDIT4\n; mine\n\n[HKEY_CURRENT_USER"), std::string::npos);
+  EXPECT_NE(dir_.Read("real/Tenu.reg").find("\"Depth\"=dword:00000008"), std::string::npos);
+  // A link to a file not made yet: the file is made where the link points.
+  const std::string dangling = dir_.path() + "/dangling.reg";
+  ASSERT_EQ(symlink((dir_.path() + "/new/Tenu.reg").c_str(), dangling.c_str()), 0);
+  setenv("TENU_SETTINGS_FILE", dangling.c_str(), 1);
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_NE(dir_.Read("new/Tenu.reg").find("\"Depth\"=dword:00000008"), std::string::npos);
+}
+
+TEST_F(SettingsFileStore, SaveRemovesTemporaryFilesThatKilledSavesLeft) {
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  ASSERT_GT(gone, 0);
+  waitpid(gone, nullptr, 0);
+  const std::string of_gone = dir_.Write("Tenu.reg.tmp." + std::to_string(gone), "half");
+  const std::string of_running = dir_.Write("Tenu.reg.tmp." + std::to_string(getppid()), "busy");
+  const std::string old_running = dir_.Write("Tenu.reg.tmp.1", "old");
+  const auto an_hour_ago = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(old_running, an_hour_ago);
+  const std::string foreign = dir_.Write("Tenu.reg.tmp.notes", "mine");
+  ASSERT_EQ(SaveSettings(), 1);
+  EXPECT_FALSE(std::filesystem::exists(of_gone));
+  EXPECT_TRUE(std::filesystem::exists(of_running));
+  EXPECT_FALSE(std::filesystem::exists(old_running));
+  EXPECT_TRUE(std::filesystem::exists(foreign));
+  EXPECT_FALSE(std::filesystem::exists(StorePath + ".tmp." + std::to_string(getpid())));
+}
+
+TEST_F(SettingsFileStore, FailedSavesSayWhatFailedWhereAndWhy) {
+  const std::string kept = "REGEDIT4\n; do not lose me\n";
+  struct Case {
+    const char* name;
+    std::string store;  // the settings file; empty for no place at all
+    std::string problem;
+  };
+  const std::string read_only = dir_.Write("read-only.reg", kept);
+  chmod(read_only.c_str(), 0444);
+  const std::string folder = dir_.path() + "/folder.reg";
+  std::filesystem::create_directory(folder);
+  const std::string full = dir_.Write("full.reg", kept);
+  const Case cases[] = {
+      {"no place", "", "none of TENU_SETTINGS_FILE, XDG_CONFIG_HOME and HOME is set"},
+      {"read-only file", read_only, read_only + " is read-only"},
+      {"a folder", folder, folder + " is a folder"},
+      {"a device", "/dev/zero", "/dev/zero is not a regular file"},
+      {"a file in a file", full + "/Tenu.reg", "cannot read " + full + "/Tenu.reg: Not a directory"},
+      // A file size limit stands in for a full disk: the write fails.
+      {"full disk", full, "cannot write " + full + ".tmp." + std::to_string(getpid()) + ": File too large"},
+  };
+  SavedVariable config("XDG_CONFIG_HOME");
+  SavedVariable home("HOME");
+  for (const Case& test : cases) {
+    if (test.store.empty()) {
+      unsetenv("TENU_SETTINGS_FILE");
+      unsetenv("XDG_CONFIG_HOME");
+      unsetenv("HOME");
     } else {
-      unsetenv(name_);
+      setenv("TENU_SETTINGS_FILE", test.store.c_str(), 1);
     }
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    if (std::string(test.name) == "full disk") {
+      std::signal(SIGXFSZ, SIG_IGN);
+      limit.rlim_cur = 10;
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    EXPECT_EQ(SaveSettings(), 0) << test.name;
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_NE(SettingsFileProblem().find(test.problem), std::string::npos) << test.name << ": " << SettingsFileProblem();
   }
-  SavedVariable(const SavedVariable&) = delete;
-  SavedVariable& operator=(const SavedVariable&) = delete;
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string value_;
-};
-
-}  // namespace
+  EXPECT_EQ(dir_.Read("read-only.reg"), kept);
+  EXPECT_EQ(dir_.Read("full.reg"), kept);
+  EXPECT_FALSE(std::filesystem::exists(full + ".tmp." + std::to_string(getpid())));
+  // Nothing to load is no problem; a file that cannot be read is one.
+  setenv("TENU_SETTINGS_FILE", (dir_.path() + "/missing.reg").c_str(), 1);
+  EXPECT_EQ(LoadSettings(), 0);
+  EXPECT_EQ(SettingsFileProblem(), "");
+  setenv("TENU_SETTINGS_FILE", folder.c_str(), 1);
+  EXPECT_EQ(LoadSettings(), 0);
+  EXPECT_NE(SettingsFileProblem().find(folder), std::string::npos);
+}
 
 TEST(SettingsFilePath, FollowsTheEnvironment) {
   SavedVariable file("TENU_SETTINGS_FILE");

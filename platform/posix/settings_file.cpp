@@ -1,8 +1,13 @@
 #include "platform/posix/settings_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <ctime>
 
 #include <cctype>
 #include <cerrno>
@@ -155,53 +160,216 @@ std::string FormatValue(const SettingsFileValue& value) {
   return line;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, bool& missing) {
-  missing = false;
+// ---- Lines of the file ----------------------------------------------------
+
+// One line of the file as the parser sees it, and the bytes it stands for: a
+// hex value continued with a trailing '\' over several lines of the file is
+// one logical line, whose raw text covers all of them.
+struct FileLine {
+  std::string text;  // without line ends, continuations joined
+  std::string raw;   // exactly as in the file, line ends included
+};
+
+bool IsSectionLine(const std::string& text) {
+  return text.size() >= 2 && text.front() == '[' && text.back() == ']';
+}
+
+// A value line whose data is hex bytes: the only kind the export format
+// continues over several lines.
+bool IsHexValueLine(const std::string& text) {
+  size_t pos = 0;
+  std::string name;
+  if (!ReadQuoted(text, pos, name) || pos >= text.size() || text[pos] != '=') return false;
+  return text.compare(pos + 1, 3, "hex") == 0;
+}
+
+std::vector<FileLine> SplitLines(const std::string& text) {
+  std::vector<FileLine> lines;
+  size_t start = 0;
+  bool continued = false;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    std::string physical = text.substr(start, end - start);
+    start = end;
+    std::string body = physical;
+    while (!body.empty() && (body.back() == '\n' || body.back() == '\r')) body.pop_back();
+    if (continued) {
+      // The next line of a continued value: its leading blanks are layout.
+      FileLine& line = lines.back();
+      line.raw += physical;
+      line.text += body.substr(std::min(body.find_first_not_of(" \t"), body.size()));
+    } else {
+      lines.push_back({body, physical});
+    }
+    // Only a line of the file that itself ends in '\' asks for one more: a
+    // blank line ends a value however many backslashes stand before it.
+    FileLine& line = lines.back();
+    continued = !body.empty() && body.back() == '\\' && IsHexValueLine(line.text);
+    if (continued) line.text.pop_back();
+  }
+  return lines;
+}
+
+// The key's lines: [first, end) from its section line to the next section.
+bool FindSectionLines(const std::vector<FileLine>& lines, const std::string& key, size_t& first, size_t& end) {
+  for (first = 0; first < lines.size(); ++first) {
+    const std::string& text = lines[first].text;
+    if (IsSectionLine(text) && EqualsIgnoringCase(text.substr(1, text.size() - 2), key)) break;
+  }
+  if (first == lines.size()) return false;
+  for (end = first + 1; end < lines.size() && !IsSectionLine(lines[end].text);) ++end;
+  return true;
+}
+
+// ---- Reading and writing the file -------------------------------------------
+
+// A settings file is a few hundred bytes; one beyond this is no settings file.
+constexpr off_t kLargestSettingsFile = 1 << 20;
+
+std::string Reason(int error) { return std::strerror(error); }
+
+// Follows symbolic links to the file they end at, so that a save replaces
+// that file and leaves the links in place. A link that points nowhere ends
+// at the name it points to, where a save creates the file.
+std::string FinalTarget(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info{};
+    if (lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::vector<char> target(static_cast<size_t>(info.st_size > 0 ? info.st_size : 255) + 1);
+    const ssize_t length = readlink(current.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<size_t>(length) >= target.size()) return current;
+    const std::string next(target.data(), static_cast<size_t>(length));
+    const size_t slash = current.rfind('/');
+    current = next.front() == '/' || slash == std::string::npos ? next : current.substr(0, slash + 1) + next;
+  }
+  return current;  // a loop of links: the save fails on it with the system's reason
+}
+
+enum class ReadResult { Read, Missing, Failed };
+
+// Reads the whole settings file. Only a regular file of a sane size is read:
+// a device or a pipe could be read forever or never answer.
+ReadResult ReadSettingsText(const std::string& path, std::string& out, std::string& problem) {
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0) {
+    if (errno == ENOENT) return ReadResult::Missing;
+    problem = "cannot read " + path + ": " + Reason(errno);
+    return ReadResult::Failed;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    problem = path + " is a folder, not a settings file";
+    return ReadResult::Failed;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    problem = path + " is not a regular file";
+    return ReadResult::Failed;
+  }
+  if (info.st_size > kLargestSettingsFile) {
+    problem = path + " is larger than 1 MiB, too large for a settings file";
+    return ReadResult::Failed;
+  }
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    missing = errno == ENOENT;
-    return false;
+    problem = "cannot read " + path + ": " + Reason(errno);
+    return ReadResult::Failed;
   }
   char buffer[4096];
   size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, got);
-  const bool ok = std::ferror(file) == 0;
+  while (out.size() <= static_cast<size_t>(kLargestSettingsFile) &&
+         (got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    out.append(buffer, got);
+  }
+  const int error = std::ferror(file) != 0 ? errno : 0;
   std::fclose(file);
-  return ok;
+  if (error != 0) {
+    problem = "cannot read " + path + ": " + Reason(error);
+    return ReadResult::Failed;
+  }
+  return ReadResult::Read;
 }
 
-// Creates every missing directory on the way to path's folder.
-bool MakeParentDirectories(const std::string& path) {
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates every missing folder on the way to path's folder.
+bool MakeParentDirectories(const std::string& path, std::string& problem) {
   for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
     const std::string folder = path.substr(0, slash);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+      problem = "cannot create the folder " + folder + ": " + Reason(errno);
+      return false;
+    }
   }
   return true;
 }
 
-bool WriteAtomically(const std::string& path, const std::string& text) {
+// A save that was killed leaves its temporary file "<name>.tmp.<pid>" behind.
+// Those of processes that are gone, and any older than ten minutes (a save
+// takes milliseconds), are removed; a save running elsewhere keeps its own.
+void RemoveStaleTemporaries(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const size_t slash = path.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const time_t now = time(nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string digits = name.substr(prefix.size());
+    if (digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const auto pid = static_cast<pid_t>(std::atol(digits.c_str()));
+    const std::string file = folder + "/" + name;
+    struct stat info{};
+    if (pid == getpid() || lstat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    const bool gone = kill(pid, 0) != 0 && errno == ESRCH;
+    if (gone || now - info.st_mtime > 600) unlink(file.c_str());
+  }
+  closedir(dir);
+}
+
+bool WriteAtomically(const std::string& path, const std::string& text, std::string& problem) {
+  RemoveStaleTemporaries(path);
   const std::string temporary = path + ".tmp." + std::to_string(getpid());
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    problem = "cannot create " + temporary + ": " + Reason(errno);
+    return false;
+  }
   size_t written = 0;
-  bool ok = true;
-  while (ok && written < text.size()) {
+  int error = 0;
+  while (error == 0 && written < text.size()) {
     const ssize_t n = write(fd, text.data() + written, text.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) written += static_cast<size_t>(n);
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+    } else {
+      error = n < 0 ? errno : EIO;
+    }
   }
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) unlink(temporary.c_str());
-  return ok;
+  if (error == 0 && fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    problem = "cannot write " + temporary + ": " + Reason(error);
+  } else if (rename(temporary.c_str(), path.c_str()) != 0) {
+    error = errno;
+    problem = "cannot replace " + path + ": " + Reason(error);
+  }
+  if (error != 0) unlink(temporary.c_str());
+  return error == 0;
 }
 
 struct FileKey {
-  std::string path;
+  std::string path;  // the file itself, links followed
   std::string key;
+  std::string text;  // the file as read
   SettingsFileContents contents;
+  std::vector<SettingsFileValue> changes;  // the values set, one each
   bool dirty = false;
 };
 
@@ -212,35 +380,59 @@ SettingsFileSection* FindSection(SettingsFileContents& contents, const std::stri
   return nullptr;
 }
 
+std::string Problem;  // why the last open or save failed; empty when it did not
+
+// The file's own line end, for the lines a save adds.
+std::string LineEnd(const std::string& text) {
+  const size_t end = text.find('\n');
+  return end != std::string::npos && end > 0 && text[end - 1] == '\r' ? "\r\n" : "\n";
+}
+
 int OpenKey(const char* path, StoreKey* key, bool create) {
+  Problem.clear();
   if (path == nullptr || key == nullptr) return 0;
   try {
     auto handle = std::make_unique<FileKey>();
-    handle->path = SettingsFilePath();
+    const std::string named = SettingsFilePath();
+    if (named.empty()) {
+      // Nothing to load is no problem; nowhere to save is.
+      if (create) {
+        Problem = "there is no place for the settings file: none of TENU_SETTINGS_FILE, XDG_CONFIG_HOME and HOME is set";
+      }
+      return 0;
+    }
+    handle->path = FinalTarget(named);
     handle->key = std::string(kRootPrefix) + path;
-    std::string text;
-    bool missing = false;
-    const bool have_file = !handle->path.empty() && ReadWholeFile(handle->path, text, missing);
-    if (have_file) handle->contents = ParseSettingsFile(text);
-    bool ok = false;
-    if (create) {
-      ok = !handle->path.empty() && (have_file || missing) && MakeParentDirectories(handle->path);
-      if (ok && FindSection(handle->contents, handle->key) == nullptr) {
+    const ReadResult read = ReadSettingsText(handle->path, handle->text, Problem);
+    if (read == ReadResult::Read) handle->contents = ParseSettingsFile(handle->text);
+    if (!create) {
+      // A missing file or key is no problem: the defaults stay.
+      if (read != ReadResult::Read || FindSection(handle->contents, handle->key) == nullptr) return 0;
+    } else {
+      // A file that cannot be read cannot be updated without losing what it
+      // holds; a read-only one is the user's wish not to change it.
+      if (read == ReadResult::Failed) return 0;
+      struct stat info{};
+      if (read == ReadResult::Read && stat(handle->path.c_str(), &info) == 0 &&
+          ((info.st_mode & S_IWUSR) == 0 || access(handle->path.c_str(), W_OK) != 0)) {
+        Problem = handle->path + " is read-only";
+        return 0;
+      }
+      if (!MakeParentDirectories(handle->path, Problem)) return 0;
+      const std::string folder = FolderOf(handle->path);
+      if (access(folder.c_str(), W_OK) != 0) {
+        Problem = "cannot write in the folder " + folder + ": " + Reason(errno);
+        return 0;
+      }
+      if (FindSection(handle->contents, handle->key) == nullptr) {
         handle->contents.sections.push_back({handle->key, {}});
         handle->dirty = true;
       }
-      // Creating is only worth promising when the folder takes a new file; a
-      // path without a slash names a file in the working folder.
-      const size_t slash = handle->path.rfind('/');
-      const std::string folder = slash == std::string::npos ? "." : handle->path.substr(0, slash + 1);
-      ok = ok && access(folder.c_str(), W_OK) == 0;
-    } else {
-      ok = have_file && FindSection(handle->contents, handle->key) != nullptr;
     }
-    if (!ok) return 0;
     *key = handle.release();
     return 1;
   } catch (const std::bad_alloc&) {
+    Problem = "out of memory";
     return 0;
   }
 }
@@ -263,20 +455,14 @@ std::string SettingsFilePath() {
 SettingsFileContents ParseSettingsFile(const std::string& text) {
   SettingsFileContents contents;
   SettingsFileSection* current = nullptr;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      contents.sections.push_back({line.substr(1, line.size() - 2), {}});
+  for (const FileLine& line : SplitLines(text)) {
+    if (IsSectionLine(line.text)) {
+      contents.sections.push_back({line.text.substr(1, line.text.size() - 2), {}});
       current = &contents.sections.back();
       continue;
     }
     SettingsFileValue value;
-    if (current == nullptr || !ParseValueLine(line, value)) continue;
+    if (current == nullptr || !ParseValueLine(line.text, value)) continue;
     bool replaced = false;
     for (SettingsFileValue& existing : current->values) {
       if (EqualsIgnoringCase(existing.name, value.name)) {
@@ -297,6 +483,62 @@ std::string FormatSettingsFile(const SettingsFileContents& contents) {
   }
   return text;
 }
+
+std::string UpdateSettingsFile(const std::string& text, const std::string& key,
+                               const std::vector<SettingsFileValue>& values) {
+  std::vector<FileLine> lines = SplitLines(text);
+  const std::string end_of_line = LineEnd(text);
+  size_t first = 0;
+  size_t end = 0;
+  if (!FindSectionLines(lines, key, first, end)) {
+    if (lines.empty()) lines.push_back({"REGEDIT4", "REGEDIT4" + end_of_line});
+    std::string& last = lines.back().raw;
+    if (last.back() != '\n') last += end_of_line;
+    lines.push_back({"", end_of_line});
+    lines.push_back({"[" + key + "]", "[" + key + "]" + end_of_line});
+    first = lines.size() - 1;
+    end = lines.size();
+  }
+  // New values go behind the key's last line that is not blank.
+  size_t insert_at = end;
+  while (insert_at > first + 1 && lines[insert_at - 1].text.find_first_not_of(" \t") == std::string::npos) --insert_at;
+  std::vector<FileLine> added;
+  for (const SettingsFileValue& value : values) {
+    const FileLine line{FormatValue(value), FormatValue(value) + end_of_line};
+    // The line a load takes the value from is the last one that parses.
+    size_t at = end;
+    for (size_t k = end; k > first + 1; --k) {
+      SettingsFileValue existing;
+      if (ParseValueLine(lines[k - 1].text, existing) && EqualsIgnoringCase(existing.name, value.name)) {
+        at = k - 1;
+        break;
+      }
+    }
+    if (at != end) {
+      lines[at] = line;
+    } else {
+      added.push_back(line);
+    }
+  }
+  if (insert_at > 0 && insert_at == lines.size() && !lines.back().raw.empty() && lines.back().raw.back() != '\n') {
+    lines.back().raw += end_of_line;
+  }
+  // A hex value whose last line still asks for a continuation would take
+  // the first added line into itself: a blank line ends it first.
+  if (!added.empty() && insert_at > 0) {
+    std::string last = lines[insert_at - 1].raw;
+    while (!last.empty() && (last.back() == '\n' || last.back() == '\r')) last.pop_back();
+    if (!last.empty() && last.back() == '\\' && IsHexValueLine(lines[insert_at - 1].text)) {
+      added.insert(added.begin(), FileLine{"", end_of_line});
+    }
+  }
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert_at), added.begin(), added.end());
+  std::string out;
+  for (const FileLine& line : lines) out += line.raw;
+  return out;
+}
+
+std::string SettingsFileProblem() { return Problem; }
 
 int StoreOpenKey(const char* path, StoreKey* key) { return OpenKey(path, key, false); }
 
@@ -326,13 +568,17 @@ int StoreSetValue(StoreKey key, const char* name, uint32_t type, const void* dat
     if (section == nullptr) return 0;
     SettingsFileValue value{name, type, std::string(static_cast<const char*>(data), size)};
     handle->dirty = true;
-    for (SettingsFileValue& existing : section->values) {
-      if (EqualsIgnoringCase(existing.name, name)) {
-        existing = value;
-        return 1;
+    auto put = [&value](std::vector<SettingsFileValue>& values) {
+      for (SettingsFileValue& existing : values) {
+        if (EqualsIgnoringCase(existing.name, value.name)) {
+          existing = value;
+          return;
+        }
       }
-    }
-    section->values.push_back(value);
+      values.push_back(value);
+    };
+    put(section->values);
+    put(handle->changes);
     return 1;
   } catch (const std::bad_alloc&) {
     return 0;
@@ -345,8 +591,9 @@ int StoreCloseKey(StoreKey key) {
   bool ok = true;
   if (handle->dirty) {
     try {
-      ok = WriteAtomically(handle->path, FormatSettingsFile(handle->contents));
+      ok = WriteAtomically(handle->path, UpdateSettingsFile(handle->text, handle->key, handle->changes), Problem);
     } catch (const std::bad_alloc&) {
+      Problem = "out of memory";
       ok = false;
     }
   }

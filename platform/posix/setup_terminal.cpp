@@ -7,8 +7,11 @@
 #include <string>
 
 #include "core/platform.h"
+#include "platform/posix/search_limits.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/setup_form.h"
+
+const char kPathTooLongText[] = "the path is longer than 259 bytes";
 
 namespace {
 
@@ -18,14 +21,18 @@ FILE* FormOut = nullptr;
 FILE* In() { return FormIn != nullptr ? FormIn : stdin; }
 FILE* Out() { return FormOut != nullptr ? FormOut : stdout; }
 
-// One answer line without its line ending; false at end of input.
+// One whole answer line without its line ending (what a line holds past
+// 64 KiB is dropped); false at end of input.
 bool Ask(const char* prompt, const std::string& current, std::string& answer) {
   std::fprintf(Out(), "%s [%s]: ", prompt, current.c_str());
   std::fflush(Out());
-  char line[512];
-  if (std::fgets(line, sizeof line, In()) == nullptr) return false;
-  answer = line;
-  while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
+  answer.clear();
+  int c = 0;
+  while ((c = std::getc(In())) != EOF && c != '\n') {
+    if (answer.size() < 65536) answer.push_back(static_cast<char>(c));
+  }
+  if (c == EOF && answer.empty()) return false;
+  while (!answer.empty() && answer.back() == '\r') answer.pop_back();
   return true;
 }
 
@@ -34,6 +41,40 @@ bool AskText(const char* prompt, char* field, size_t size) {
   if (!Ask(prompt, field, answer)) return false;
   if (!answer.empty()) std::snprintf(field, size, "%s", answer.c_str());
   return true;
+}
+
+// The path is taken only whole: one longer than the setting holds is refused
+// and asked for again.
+bool AskPath(char (&path)[kJosekiPathSize]) {
+  for (;;) {
+    std::string answer;
+    if (!Ask("定石ファイル", path, answer)) return false;
+    if (answer.size() < sizeof path) {
+      if (!answer.empty()) std::snprintf(path, sizeof path, "%s", answer.c_str());
+      return true;
+    }
+    std::fprintf(Out(), "定石ファイル: %s\n", kPathTooLongText);
+  }
+}
+
+// Numbers that make a search that does not finish in any useful time are
+// kept only when the user says so; false to edit them again.
+bool ConfirmSlowSearch(const SetupFormFields& fields, bool& keep) {
+  const std::vector<std::string> warnings = SlowSearchWarnings(
+      ConvertSetupNumber(fields.depth), ConvertSetupNumber(fields.exact), ConvertSetupNumber(fields.wld));
+  keep = true;
+  if (warnings.empty()) return true;
+  for (const std::string& warning : warnings) std::fprintf(Out(), "%s\n", warning.c_str());
+  for (;;) {
+    std::string answer;
+    if (!Ask("Keep these numbers? (y/n)", "n", answer)) return false;
+    if (answer == "y" || answer == "Y" || answer == "yes") return true;
+    if (answer.empty() || answer == "n" || answer == "N" || answer == "no") {
+      keep = false;
+      return true;
+    }
+    std::fprintf(Out(), "Please answer y or n.\n");
+  }
 }
 
 bool AskCheck(const char* prompt, int& state) {
@@ -86,7 +127,7 @@ bool EditFields(SetupFormFields& fields) {
          AskCheck("思考を高速化する（すこし弱くなる）", fields.maemuki_cut) &&
          AskCheck("クライアントの定石を使用する", fields.client_joseki) &&
          AskCheck("定石ファイルを使う", fields.use_joseki) &&
-         AskText("定石ファイル", fields.path, sizeof fields.path);
+         AskPath(fields.path);
 }
 
 }  // namespace
@@ -109,6 +150,9 @@ int RunSetupForm(HostWindow owner) {
       if (answer == "c" || answer == "C" || answer == "cancel") return 0;
       std::fprintf(Out(), "Please answer o or c.\n");
     }
+    bool keep = true;
+    if (!ConfirmSlowSearch(fields, keep)) return 0;
+    if (!keep) continue;
     const SetupVerdict verdict = SubmitSetupForm(fields);
     if (verdict == SetupVerdict::Accepted) return 1;
     ShowErrorMessage(owner, kSetupTitle, SetupVerdictMessage(verdict));
