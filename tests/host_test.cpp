@@ -9,6 +9,7 @@
 
 #include "platform/posix/text_utf8.h"
 #include "tests/fixture_reader.h"
+#include "platform/posix/search_limits.h"
 #include "tests/host_process.h"
 #include "tests/temp_files.h"
 
@@ -408,12 +409,21 @@ TEST(Host, WarningsAboutTheSettingsInForce) {
   EXPECT_EQ(unreadable.status, 0);
   EXPECT_EQ(unreadable.err,
             "tenu: warning: " + folder + " is a folder, not a settings file; the built-in settings are used\n");
-  const ProcessResult slow = RunTenu({"think", "--depth", "15", "--exact", "27", "--wld", "29", late});
+  const auto limits_plus = [](int extra) {
+    return std::vector<std::string>{"--depth", std::to_string(kDeepestUsefulMidgameDepth + extra),
+                                    "--exact", std::to_string(kLargestUsefulExactEmpties + extra),
+                                    "--wld", std::to_string(kLargestUsefulWldEmpties + extra)};
+  };
+  std::vector<std::string> args = {"think", late};
+  for (const std::string& arg : limits_plus(1)) args.push_back(arg);
+  const ProcessResult slow = RunTenu(args);
   EXPECT_EQ(slow.status, 0);
   EXPECT_EQ(Lines(slow.err).size(), 3u) << slow.err;
-  const ProcessResult limits = RunTenu({"think", "--depth", "14", "--exact", "26", "--wld", "28", late});
-  EXPECT_EQ(limits.err, "");
+  args = {"think", late};
+  for (const std::string& arg : limits_plus(0)) args.push_back(arg);
+  EXPECT_EQ(RunTenu(args).err, "");
   // The win/loss/draw solver never runs where the exact solver does.
-  const ProcessResult exact = RunTenu({"think", "--exact", "30", "--wld", "30", late});
+  const std::string beyond = std::to_string(kLargestUsefulWldEmpties + 2);
+  const ProcessResult exact = RunTenu({"think", "--exact", beyond, "--wld", beyond, late});
   EXPECT_EQ(Lines(exact.err).size(), 1u) << exact.err;
 }

@@ -17,14 +17,14 @@
 //   tenu think --depth D --exact 0 --wld 0 --maemuki 0 POSITION   (40 to 44 empty squares)
 //   tenu think --depth 5 --exact E --wld E POSITION               (E empty squares)
 //   tenu think --depth 5 --exact 0 --wld E POSITION               (E empty squares)
-// Measured on the searches without a transposition table (two cores shared
-// with other work): midgame depth 9 took 3 to 6 s, depth 10 25 to 56 s (7 to
-// 8 times more a ply); the exact solver 3 s at 16 empty squares and 57 s at
-// 18 (4 to 5 times more a square); the win/loss/draw solver 1.7 s at 18 and
-// 12 s at 20. The limits below are set for the searches with a transposition
-// table and move ordering, which are some hundreds of times faster.
-constexpr int32_t kDeepestUsefulMidgameDepth = 14;   // Depth
-constexpr int32_t kLargestUsefulExactEmpties = 26;   // KansakiDepth
+// Measured on one core of a shared two-core machine: the midgame search
+// took 6.7 s at depth 14, 47 s at 16 and 97 s at 17 from 44 empty squares
+// (2 to 3 times more a ply); the exact solver 0.8 s at 22 empty squares,
+// 6.8 s at 24 and 56 s at 26 (about 3 times more a square); the
+// win/loss/draw solver 20 s at 26 and 167 s at 28. A game's slowest move
+// takes a few times longer than these.
+constexpr int32_t kDeepestUsefulMidgameDepth = 17;   // Depth
+constexpr int32_t kLargestUsefulExactEmpties = 27;   // KansakiDepth
 constexpr int32_t kLargestUsefulWldEmpties = 28;     // HisshoDepth
 
 // One line for each of the three numbers that is past its limit (none when
