@@ -385,18 +385,26 @@ TEST(Host, SetupRefusesAnOverlongPathAndAsksBeforeKeepingSlowNumbers) {
   TempDir dir;
   const std::string store = dir.path() + "/Tenu.reg";
   const std::string too_long(260, 'p');
-  // Depth 15 and an overlong path (asked again, kept empty); OK; "n" to the
-  // question; then Depth 6 and OK.
+  const std::string deep = std::to_string(kDeepestUsefulMidgameDepth + 1);
+  const std::string many = std::to_string(kLargestUsefulWldEmpties + 2);
+  // A depth past the limit and an overlong path (asked again, kept empty);
+  // OK; "n" to the question; then Depth 6 and OK.
   const ProcessResult refused =
-      RunTenu({"setup"}, "\n15\n\n\n\n\n\n\n" + too_long + "\n\no\nn\n\n6\n\n\n\n\n\n\n\no\n", store);
+      RunTenu({"setup"}, "\n" + deep + "\n\n\n\n\n\n\n" + too_long + "\n\no\nn\n\n6\n\n\n\n\n\n\n\no\n", store);
   EXPECT_EQ(refused.status, 0) << refused.err;
   EXPECT_NE(refused.out.find("定石ファイル: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
-  EXPECT_NE(refused.out.find("Depth (the midgame search depth) 15 is above 14"), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Depth (the midgame search depth) " + deep + " is above " +
+                             std::to_string(kDeepestUsefulMidgameDepth)),
+            std::string::npos)
+      << refused.out;
   EXPECT_NE(refused.out.find("Saved: Depth 6, Exact 12, WLD 14"), std::string::npos) << refused.out;
-  const ProcessResult kept = RunTenu({"setup"}, "\n\n30\n30\n\n\n\n\n\no\ny\n", store);
+  const ProcessResult kept = RunTenu({"setup"}, "\n\n" + many + "\n" + many + "\n\n\n\n\n\no\ny\n", store);
   EXPECT_EQ(kept.status, 0);
-  EXPECT_NE(kept.out.find("Exact (empty squares for the exact solver) 30 is above 26"), std::string::npos) << kept.out;
-  EXPECT_NE(kept.out.find("Saved: Depth 6, Exact 30, WLD 30"), std::string::npos) << kept.out;
+  EXPECT_NE(kept.out.find("Exact (empty squares for the exact solver) " + many + " is above " +
+                          std::to_string(kLargestUsefulExactEmpties)),
+            std::string::npos)
+      << kept.out;
+  EXPECT_NE(kept.out.find("Saved: Depth 6, Exact " + many + ", WLD " + many), std::string::npos) << kept.out;
 }
 
 TEST(Host, WarningsAboutTheSettingsInForce) {
