@@ -8,6 +8,7 @@
 #include "host/installed_book.h"
 #include "host/options.h"
 #include "host/positions.h"
+#include "host/records.h"
 #include "host/search_call.h"
 #include "search/dispatch.h"
 #include "search/fast/fast_search.h"
@@ -79,7 +80,7 @@ int SearchCommand(const Args& args) {
         std::fprintf(stderr, "tenu search: --hash: %lld MiB of memory cannot be had\n", megabytes);
         return 2;
       }
-    } else if (arg.rfind("--", 0) == 0) {
+    } else if (arg.rfind("--", 0) == 0 && !LooksLikeSuiteLine(arg)) {
       std::fprintf(stderr, "tenu search: unknown option %s\n", arg.c_str());
       return 2;
     } else {
@@ -90,7 +91,15 @@ int SearchCommand(const Args& args) {
     std::fprintf(stderr, "usage: tenu search (--eval | --depth N | --exact | --wld) [--reference] [--hash MB] [--time] [POSITION...]\n");
     return 2;
   }
-  return ForEachPosition(positions, [&](const std::string& position) {
+  bool unreadable = false;
+  const int status = ForEachPosition(positions, [&](const std::string& text) {
+    std::string position;
+    std::string error;
+    if (!ToPositionString(text, position, error)) {
+      std::fprintf(stderr, "tenu search: %s\n", error.c_str());
+      unreadable = true;
+      return false;
+    }
     const auto start = std::chrono::steady_clock::now();
     const SearchCallResult result = CallSearch(position.c_str(), kind, static_cast<int>(depth));
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -107,4 +116,5 @@ int SearchCommand(const Args& args) {
     std::fflush(stdout);
     return true;
   });
+  return unreadable ? 2 : status;
 }

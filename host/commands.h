@@ -16,3 +16,5 @@ int SelfplayCommand(const Args& args);
 int PlayCommand(const Args& args);
 int BookCommand(const Args& args);
 int SetupCommand(const Args& args);
+int AnalyzeCommand(const Args& args);
+int SolveCommand(const Args& args);

@@ -22,6 +22,9 @@ constexpr char kUsage[] =
     "  selfplay [--games N] [engine options]\n"
     "                                       the engine against itself\n"
     "  nboard [engine options]              the engine for a GUI (NBoard protocol)\n"
+    "  analyze [engine options] [--json] [--svg FILE] (GAME | --file FILE | -)\n"
+    "                                       every move of a game against the engine's\n"
+    "  solve FILE                           solve each position of an endgame suite\n"
     "  search (--eval|--depth N|--exact|--wld) [--reference] [--hash MB] [--time]\n"
     "         [POSITION...]                 value and node count of one search\n"
     "  perft N                              move-path counts to depth N\n"
@@ -36,8 +39,10 @@ constexpr char kUsage[] =
     "  --reference (the readable reference searches: the same moves, far slower)\n"
     "\n"
     "POSITION: side to move ('*' black, '0' white), '|', then the 64 squares\n"
-    "a1..h1, a2..h8 as '*', '0' or '-'. Without positions, one is read per line\n"
-    "from standard input.\n";
+    "a1..h1, a2..h8 as '*', '0' or '-'; or a game record, the moves from the\n"
+    "start (f5d6c3 or f5 d6 c3; passes may be left out); or a suite line, 64\n"
+    "squares as X, O or - then a space and X or O. Without positions, one is\n"
+    "read per line from standard input.\n";
 
 struct Command {
   const char* name;
@@ -48,7 +53,8 @@ constexpr Command kCommands[] = {
     {"play", PlayCommand},       {"think", ThinkCommand},   {"hint", HintCommand},
     {"selfplay", SelfplayCommand}, {"search", SearchCommand}, {"perft", PerftCommand},
     {"bench", BenchCommand},     {"book", BookCommand},     {"setup", SetupCommand},
-    {"version", VersionCommand}, {"nboard", NBoardCommand},
+    {"version", VersionCommand}, {"nboard", NBoardCommand},   {"analyze", AnalyzeCommand},
+    {"solve", SolveCommand},
 };
 
 }  // namespace

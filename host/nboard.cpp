@@ -7,10 +7,12 @@
 #include <iostream>
 
 #include "board/rules.h"
+#include "commentary/commentary.h"
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "host/options.h"
 #include "host/output.h"
+#include "host/game_analysis.h"
 #include "host/positions.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
@@ -181,7 +183,8 @@ bool PlayMoveText(GamePosition& game, const std::string& move, std::string& erro
   return true;
 }
 
-bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& error) {
+bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& error,
+                  std::vector<GamePosition>* history) {
   size_t at = SkipBlanks(text, 0);
   if (text.compare(at, 2, "(;") != 0) {
     error = "a game record starts with (;";
@@ -189,6 +192,7 @@ bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& erro
   }
   at += 2;
   GamePosition result;
+  std::vector<GamePosition> positions;
   bool have_board = false;
   int moves = 0;
   for (;;) {
@@ -233,6 +237,7 @@ bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& erro
       }
       if (!ReadGgfBoard(value, result, error)) return false;
       have_board = true;
+      positions.push_back(result);
     } else if (name == "B" || name == "W") {
       ++moves;
       const std::string where = "move " + std::to_string(moves) + " " + name + "[" + value + "]: ";
@@ -258,6 +263,7 @@ bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& erro
         error = where + why;
         return false;
       }
+      positions.push_back(result);
     }
   }
   if (!have_board) {
@@ -265,10 +271,14 @@ bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& erro
     return false;
   }
   game = result;
+  if (history != nullptr) *history = positions;
   return true;
 }
 
-NBoardSession::NBoardSession(LineSink sink) : sink_(std::move(sink)) { SetStartPosition(position_.board); }
+NBoardSession::NBoardSession(LineSink sink) : sink_(std::move(sink)) {
+  SetStartPosition(position_.board);
+  history_.push_back(position_);
+}
 
 void NBoardSession::Emit(const std::string& line) {
   if (written_ != nullptr) written_->push_back(line);
@@ -298,6 +308,8 @@ std::vector<std::string> NBoardSession::HandleLine(const std::string& raw) {
     Emit(words.size() < 2 ? "pong" : "pong " + words[1]);
   } else if (command == "learn") {
     Emit("learned");
+  } else if (command == "analyze") {
+    Analyze();
   }
   written_ = nullptr;
   return written;
@@ -317,12 +329,14 @@ void NBoardSession::Set(const std::string& line, const std::vector<std::string>&
   } else if (what == "game") {
     const std::string record = line.substr(line.find(what) + what.size());
     GamePosition game;
+    std::vector<GamePosition> history;
     std::string error;
-    if (!ParseGgfGame(record, game, error)) {
+    if (!ParseGgfGame(record, game, error, &history)) {
       Status("set game rejected: " + error + "; the position is unchanged");
       return;
     }
     position_ = game;
+    history_ = history;
   } else if (what == "contempt") {
     double contempt = 0;
     if (words.size() != 3 || !ParseNumber(words[2], contempt)) {
@@ -345,6 +359,7 @@ void NBoardSession::Move(const std::vector<std::string>& words) {
     return;
   }
   position_ = next;
+  history_.push_back(next);
 }
 
 void NBoardSession::Go() {
@@ -407,6 +422,30 @@ void NBoardSession::Hint(const std::vector<std::string>& words) {
   for (size_t k = 0; k < scores.size() && k < static_cast<size_t>(count); ++k) {
     Emit("search " + SquareText(scores[k].square) + " " + FormatNumber(scores[k].score / 100.0) + " 0 " + depth);
   }
+  Status("");
+}
+
+// The evaluation of every position of the game, from the side to move's
+// view, in discs: "analysis <moves made> <eval>", the last position first,
+// so that a GUI can draw the game's graph as the answers come. A position
+// is judged as `tenu analyze` judges it (the move the engine would choose,
+// the win/loss/draw band solved exactly); one whose side must pass gets the
+// other side's evaluation turned round, a finished one its disc difference.
+void NBoardSession::Analyze() {
+  const MoveCommentary remembered = Commentary;  // analysis is no move of the game
+  for (size_t k = history_.size(); k-- > 0;) {
+    const GamePosition& at = history_[k];
+    double evaluation = 0;
+    if (GameIsOver(at)) {
+      evaluation = CountDiscs(at.board, at.side) - CountDiscs(at.board, -at.side);
+    } else if (!HasLegalMove(at.board, at.side)) {
+      evaluation = -JudgePosition(at.board, -at.side).eval;
+    } else {
+      evaluation = JudgePosition(at.board, at.side).eval;
+    }
+    Emit("analysis " + std::to_string(k) + " " + FormatNumber(evaluation));
+  }
+  Commentary = remembered;
   Status("");
 }
 

@@ -25,8 +25,10 @@ struct GamePosition {
 // not to move is taken as coming after an unrecorded pass when the side to
 // move has no legal move and the mover has one. Answers false with the reason
 // in error, leaving game untouched, when the text is no such record or a move
-// breaks the rules.
-bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& error);
+// breaks the rules. history, when given, receives the start position and the
+// position after each recorded move (passes written PA included).
+bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& error,
+                  std::vector<GamePosition>* history = nullptr);
 
 // Plays one move for the side to move: a square ("f5" or "F5"), or "PA" (in
 // either case) when the side to move has no legal move but the other side
@@ -62,10 +64,12 @@ class NBoardSession {
   void Move(const std::vector<std::string>& words);
   void Go();
   void Hint(const std::vector<std::string>& words);
+  void Analyze();
 
   LineSink sink_;
   std::vector<std::string>* written_ = nullptr;
   GamePosition position_;
+  std::vector<GamePosition> history_;  // the game's positions, its start first, position_ last
   double contempt_ = 0;  // remembered only: the engine has no notion of it
 };
 

@@ -12,6 +12,7 @@
 #include "search/fast/fast_search.h"
 #include "platform/posix/search_limits.h"
 #include "platform/posix/settings_file.h"
+#include "host/records.h"
 #include "platform/posix/setup_terminal.h"
 #include "platform/posix/text_utf8.h"
 #include "core/settings.h"
@@ -19,10 +20,10 @@
 
 namespace {
 
-// A position string given where an option's value belongs: the value was
-// forgotten, and the position would be taken for it.
+// A position string or suite line given where an option's value belongs: the
+// value was forgotten, and the position would be taken for it.
 bool LooksLikePosition(const std::string& text) {
-  return text.size() >= 2 && (text[0] == '*' || text[0] == '0') && text[1] == '|';
+  return (text.size() >= 2 && (text[0] == '*' || text[0] == '0') && text[1] == '|') || LooksLikeSuiteLine(text);
 }
 
 }  // namespace
@@ -55,7 +56,7 @@ bool TakeEngineOption(const std::vector<std::string>& args, size_t& i, EngineRun
                       std::string& error) {
   const std::string& name = args[i];
   auto value = [&](std::string& out) {
-    if (i + 1 >= args.size() || args[i + 1].rfind("--", 0) == 0) {
+    if (i + 1 >= args.size() || (args[i + 1].rfind("--", 0) == 0 && !LooksLikeSuiteLine(args[i + 1]))) {
       error = name + " needs a value";
       return false;
     }

@@ -11,6 +11,7 @@
 #include "host/options.h"
 #include "host/output.h"
 #include "host/positions.h"
+#include "host/records.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool ParseArgs(const Args& args, EngineRunOptions& options, Args& positions,
       }
       continue;
     }
-    if (args[i].rfind("--", 0) == 0) {
+    if (args[i].rfind("--", 0) == 0 && !LooksLikeSuiteLine(args[i])) {
       std::fprintf(stderr, "tenu %s: unknown option %s\n", command, args[i].c_str());
       return false;
     }
@@ -60,7 +61,17 @@ int ThinkCommand(const Args& args) {
   if (!ParseArgs(args, options, positions, {"--raw"}, flags_seen, "think")) return 2;
   const bool raw = Seen(flags_seen, "--raw");
   StartEngineRun(options);
-  const int status = ForEachPosition(positions, [&](const std::string& position) {
+  bool unreadable = false;
+  const int status = ForEachPosition(positions, [&](const std::string& text) {
+    // A game record or suite line is thought about as the position it
+    // describes; a record with an illegal move is not thought about at all.
+    std::string position;
+    std::string error;
+    if (!ToPositionString(text, position, error)) {
+      std::fprintf(stderr, "tenu think: %s\n", error.c_str());
+      unreadable = true;
+      return false;
+    }
     const char* reply = LumThink(nullptr, position.c_str());
     if (raw) {
       std::fwrite(reply, 1, std::strlen(reply), stdout);
@@ -71,7 +82,7 @@ int ThinkCommand(const Args& args) {
     return ReplySquare(reply) != 0;
   });
   FinishEngineRun();
-  return status;
+  return unreadable ? 2 : status;
 }
 
 int HintCommand(const Args& args) {
@@ -85,8 +96,9 @@ int HintCommand(const Args& args) {
   }
   Board board;
   int side = 1;
-  if (!ParsePosition(positions[0].c_str(), &side, &board)) {
-    std::fprintf(stderr, "tenu hint: not a position: %s\n", positions[0].c_str());
+  std::string error;
+  if (!ReadAnyPosition(positions[0], board, side, error)) {
+    std::fprintf(stderr, "tenu hint: %s\n", error.c_str());
     return 2;
   }
   StartEngineRun(options);

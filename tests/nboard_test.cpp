@@ -9,6 +9,7 @@
 #include "board/rules.h"
 #include "engine/exports.h"
 #include "engine/position.h"
+#include "host/game_analysis.h"
 #include "host/nboard.h"
 #include "host/positions.h"
 #include "tests/engine_state.h"
@@ -174,7 +175,6 @@ TEST(NBoardSession, AnswersTheSimpleCommandsAndIgnoresTheRest) {
       {"xyzzy", {}},
       {"F5", {}},        // a version 1 move line
       {"GO", {}},        // commands are lower case
-      {"analyze", {}},   // not offered
       {"set", {}},
       {"set time 10", {}},
       {"set contempt 3", {}},
@@ -651,4 +651,36 @@ TEST(NBoardProgram, OptionsAndEndOfInput) {
     EXPECT_EQ(run.err.rfind("tenu nboard: ", 0), 0u) << run.err;
   }
   EXPECT_NE(RunTenu({"--help"}).out.find("  nboard [engine options]"), std::string::npos);
+}
+
+// analyze: one line per position of the game, the last first, each the
+// evaluation for the side to move as the game analysis judges it; a side
+// that must pass gets its opponent's turned round, a finished game its
+// disc difference.
+TEST(NBoardSession, AnalyzeJudgesEveryPositionFromTheEndBackwards) {
+  EngineStateGuard guard;
+  EngineSettings.Depth = 2;
+  NBoardSession session;
+  session.HandleLine("set game (;GM[Othello]" + kStartBoard + "B[F5]W[F6]B[E6]W[F4];)");
+  session.HandleLine("move e3");
+  const std::vector<std::string> moves = {"f5", "f6", "e6", "f4", "e3"};
+  std::vector<std::string> lines = session.HandleLine("analyze");
+  ASSERT_EQ(lines.size(), moves.size() + 2);
+  EXPECT_EQ(lines.back(), "status");
+  const std::regex analysis(R"(analysis ([0-9]+) (-?[0-9]+\.[0-9]{2}))");
+  for (size_t k = 0; k <= moves.size(); ++k) {
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[k], m, analysis)) << lines[k];
+    const size_t made = moves.size() - k;
+    EXPECT_EQ(std::stoul(m[1]), made);
+    const GamePosition at = Played(Start(), std::vector<std::string>(moves.begin(), moves.begin() + static_cast<long>(made)));
+    EXPECT_NEAR(std::stod(m[2]), JudgePosition(at.board, at.side).eval, 0.005) << lines[k];
+  }
+  const GamePosition passing = FromGgfSquares(kWhitePassesSquares, -1);
+  session.HandleLine("set game " + Record(passing));
+  lines = session.HandleLine("analyze");
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NEAR(std::stod(lines[0].substr(11)), -JudgePosition(passing.board, 1).eval, 0.005) << lines[0];
+  session.HandleLine("set game " + Record(FromGgfSquares(kFullSquares, -1)));
+  EXPECT_EQ(session.HandleLine("analyze")[0], "analysis 0 -64.00");
 }

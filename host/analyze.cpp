@@ -1,0 +1,165 @@
+// tenu analyze: every move of a game against the engine's choice.
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/game_analysis.h"
+#include "host/options.h"
+#include "host/output.h"
+#include "host/records.h"
+
+namespace {
+
+constexpr char kAnalyzeUsage[] =
+    "usage: tenu analyze [engine options] [--json] [--svg FILE] [--inaccuracy D] [--mistake D]\n"
+    "                    [--black NAME] [--white NAME] (GAME | --file FILE | -)\n";
+
+// A progress bar on standard error, drawn only on a terminal.
+void DrawProgress(int done, int total) {
+  const int width = 30;
+  const int filled = total > 0 ? done * width / total : width;
+  std::fprintf(stderr, "\ranalysing [%s%s] %d/%d", std::string(static_cast<size_t>(filled), '#').c_str(),
+               std::string(static_cast<size_t>(width - filled), '.').c_str(), done, total);
+  if (done == total) std::fprintf(stderr, "\r%*s\r", width + 30, "");
+  std::fflush(stderr);
+}
+
+bool ParseDiscs(const std::string& text, double& value) {
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return !text.empty() && end != nullptr && *end == '\0' && value >= 0 && value <= 128;
+}
+
+// The SVG file for game k (from 1) of `count`: the name itself for one game,
+// "name-k.svg" for several.
+std::string SvgFileFor(const std::string& name, int k, int count) {
+  if (count == 1) return name;
+  const size_t dot = name.rfind('.');
+  const size_t slash = name.rfind('/');
+  const bool has_extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  const std::string stem = has_extension ? name.substr(0, dot) : name;
+  return stem + "-" + std::to_string(k) + (has_extension ? name.substr(dot) : ".svg");
+}
+
+}  // namespace
+
+int AnalyzeCommand(const Args& args) {
+  EngineRunOptions options;
+  MarkThresholds thresholds;
+  bool json = false;
+  std::string svg;
+  std::string file;
+  std::string black_name = "Black";
+  std::string white_name = "White";
+  std::vector<std::string> records;
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string error;
+    if (TakeEngineOption(args, i, options, error)) {
+      if (!error.empty()) {
+        std::fprintf(stderr, "tenu analyze: %s\n", error.c_str());
+        return 2;
+      }
+      continue;
+    }
+    const std::string& arg = args[i];
+    const bool takes_value = arg == "--svg" || arg == "--file" || arg == "--inaccuracy" || arg == "--mistake" ||
+                             arg == "--black" || arg == "--white";
+    if (takes_value && (i + 1 >= args.size() || args[i + 1].empty())) {
+      std::fprintf(stderr, "tenu analyze: %s needs a value\n", arg.c_str());
+      return 2;
+    }
+    if (arg == "--json") {
+      json = true;
+    } else if (arg == "--svg") {
+      svg = args[++i];
+    } else if (arg == "--file") {
+      file = args[++i];
+    } else if (arg == "--black") {
+      black_name = args[++i];
+    } else if (arg == "--white") {
+      white_name = args[++i];
+    } else if (arg == "--inaccuracy" || arg == "--mistake") {
+      double& threshold = arg == "--mistake" ? thresholds.mistake : thresholds.inaccuracy;
+      if (!ParseDiscs(args[++i], threshold)) {
+        std::fprintf(stderr, "tenu analyze: %s takes a number of discs from 0 to 128\n", arg.c_str());
+        return 2;
+      }
+    } else if (arg == "-") {
+      file = "-";
+    } else if (arg.rfind("--", 0) == 0) {
+      std::fprintf(stderr, "tenu analyze: unknown option %s\n%s", arg.c_str(), kAnalyzeUsage);
+      return 2;
+    } else {
+      records.push_back(arg);
+    }
+  }
+  if (records.empty() == file.empty()) {
+    std::fprintf(stderr, "%s", kAnalyzeUsage);
+    return 2;
+  }
+  if (!file.empty()) {
+    std::ifstream in;
+    if (file != "-") {
+      in.open(file);
+      if (!in) {
+        std::fprintf(stderr, "tenu analyze: %s cannot be read\n", file.c_str());
+        return 2;
+      }
+    }
+    std::istream& source = file == "-" ? std::cin : in;
+    std::string line;
+    while (std::getline(source, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
+      records.push_back(line);
+    }
+  }
+
+  // Every record is read before anything is searched: a bad one stops the
+  // command with nothing analysed.
+  std::vector<PlayedGame> games;
+  for (size_t k = 0; k < records.size(); ++k) {
+    PlayedGame game = StartedGame();
+    std::string error;
+    if (!LooksLikeGameRecord(records[k]) || !PlayGameRecord(records[k], game, error)) {
+      if (error.empty()) error = "not a game record (moves from the start such as f5d6c3)";
+      std::fprintf(stderr, "tenu analyze: game %zu: %s\n", k + 1, error.c_str());
+      return 2;
+    }
+    games.push_back(game);
+  }
+
+  StartEngineRun(options);
+  const bool on_terminal = isatty(STDERR_FILENO) != 0;
+  const int count = static_cast<int>(games.size());
+  if (json && count > 1) std::printf("[\n");
+  for (int k = 0; k < count; ++k) {
+    const GameAnalysis analysis = AnalyseGame(games[static_cast<size_t>(k)], thresholds, on_terminal ? DrawProgress : nullptr);
+    if (json) {
+      std::printf("%s%s\n", AnalysisJson(analysis, thresholds).c_str(), k + 1 < count ? "," : "");
+    } else {
+      if (count > 1) std::printf("%sgame %d: %s\n", k > 0 ? "\n" : "", k + 1, records[static_cast<size_t>(k)].c_str());
+      std::printf("%s", AnalysisTable(analysis).c_str());
+    }
+    if (!svg.empty()) {
+      const std::string name = SvgFileFor(svg, k + 1, count);
+      std::ofstream out(name, std::ios::binary);
+      out << AnalysisSvg(analysis, black_name, white_name);
+      out.close();
+      if (!out) {
+        std::fprintf(stderr, "tenu analyze: the graph could not be written to %s\n", name.c_str());
+        FinishEngineRun();
+        return kWriteFailedStatus;
+      }
+    }
+    if (!FlushOutput()) break;
+  }
+  if (json && count > 1) std::printf("]\n");
+  FinishEngineRun();
+  return 0;
+}

@@ -1,0 +1,327 @@
+#include "host/game_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "board/rules.h"
+#include "core/settings.h"
+#include "engine/think.h"
+#include "host/positions.h"
+#include "search/dispatch.h"
+#include "search/root.h"
+
+namespace {
+
+// The settings analysis runs with, for as long as it lives: no book, no
+// progress line, and the exact solver wherever the win/loss/draw solver
+// would run, so that every endgame evaluation is a disc difference.
+class AnalysisSettings {
+ public:
+  AnalysisSettings() : saved_(EngineSettings) {
+    EngineSettings.UseJoseki = 0;
+    EngineSettings.ShowProgress = 0;
+    if (EngineSettings.HisshoDepth > EngineSettings.KansakiDepth) EngineSettings.KansakiDepth = EngineSettings.HisshoDepth;
+  }
+  ~AnalysisSettings() { EngineSettings = saved_; }
+  AnalysisSettings(const AnalysisSettings&) = delete;
+  AnalysisSettings& operator=(const AnalysisSettings&) = delete;
+
+ private:
+  EngineSettingsRecord saved_;
+};
+
+int EmptySquares(const Board& board) {
+  MoveList list;
+  ListEmpties(board, list);
+  return list.count;
+}
+
+// The value of the position after the engine's side (colour 1 of the
+// normalised board `after`) has moved, at the root's regime for `empties`.
+double ChildValue(const Board& after, int empties) {
+  MoveList list;
+  ListEmpties(after, list);
+  if (empties <= EngineSettings.KansakiDepth) return RunExactSolve(after, list, -1, -kWindow, 0);
+  return RunMidgameSearch(after, list, -1, -kWindow, MidgameDepthFor(empties), 0) / 100.0;
+}
+
+std::string SquareName(int square) {
+  if (square == 0) return "pa";
+  char text[3];
+  FormatSquareLower(square, text);
+  return text;
+}
+
+const char* ColourWord(int colour) { return colour == 1 ? "black" : "white"; }
+
+std::string Signed(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.2f", value);
+  return text;
+}
+
+SideSummary Summarise(const std::vector<AnalysedMove>& moves, int colour) {
+  SideSummary summary;
+  double total = 0;
+  std::vector<AnalysedMove> mine;
+  for (const AnalysedMove& move : moves) {
+    if (move.colour != colour) continue;
+    ++summary.moves;
+    total += move.loss;
+    if (std::string(move.mark) == "mistake") ++summary.mistakes;
+    if (std::string(move.mark) == "inaccuracy") ++summary.inaccuracies;
+    if (move.loss > 0) mine.push_back(move);
+  }
+  if (summary.moves > 0) summary.average_loss = total / summary.moves;
+  std::stable_sort(mine.begin(), mine.end(), [](const AnalysedMove& a, const AnalysedMove& b) { return a.loss > b.loss; });
+  if (mine.size() > 3) mine.resize(3);
+  summary.worst = mine;
+  return summary;
+}
+
+}  // namespace
+
+PositionJudgement JudgePosition(const Board& board, int side) {
+  AnalysisSettings settings;
+  PositionJudgement judgement;
+  const int empties = EmptySquares(board);
+  judgement.exact = empties <= EngineSettings.KansakiDepth;
+  judgement.depth = judgement.exact ? 0 : MidgameDepthFor(empties);
+  if (!HasLegalMove(board, side)) return judgement;
+  int x = -1;
+  int y = 0;
+  int score = 0;
+  ChooseMove(board, side, &x, &y, &score);
+  if (x < 1) return judgement;
+  judgement.best = SquareIndex(x, y);
+  // The last empty square is played without a search: its value is solved.
+  judgement.eval = empties == 1 ? JudgeMove(board, side, judgement.best) : score / 100.0;
+  return judgement;
+}
+
+double JudgeMove(const Board& board, int side, int square) {
+  AnalysisSettings settings;
+  Board work;
+  NormaliseBoard(board, work, side);
+  Board after;
+  if (!PlayMove(work, after, square, 1)) return 0;
+  return ChildValue(after, EmptySquares(board));
+}
+
+GameAnalysis AnalyseGame(const PlayedGame& game, const MarkThresholds& thresholds,
+                         void (*progress)(int done, int total)) {
+  GameAnalysis analysis;
+  int total = 0;
+  for (const GameMove& move : game.moves) total += move.square != 0;
+  Board board = game.start;
+  int ply = 0;
+  for (const GameMove& move : game.moves) {
+    if (move.square == 0) continue;
+    AnalysedMove analysed;
+    analysed.ply = ++ply;
+    analysed.colour = move.colour;
+    analysed.played = move.square;
+    const PositionJudgement judgement = JudgePosition(board, move.colour);
+    analysed.best = judgement.best;
+    analysed.best_eval = judgement.eval;
+    analysed.exact = judgement.exact;
+    analysed.played_eval =
+        move.square == judgement.best ? judgement.eval : JudgeMove(board, move.colour, move.square);
+    analysed.loss = std::max(0.0, analysed.best_eval - analysed.played_eval);
+    analysed.mark = analysed.loss >= thresholds.mistake       ? "mistake"
+                    : analysed.loss >= thresholds.inaccuracy ? "inaccuracy"
+                                                             : "";
+    analysis.moves.push_back(analysed);
+    PlayMove(board, board, move.square, move.colour);
+    if (progress != nullptr) progress(ply, total);
+  }
+  analysis.black = Summarise(analysis.moves, 1);
+  analysis.white = Summarise(analysis.moves, -1);
+  analysis.black_discs = CountDiscs(game.board, 1);
+  analysis.white_discs = CountDiscs(game.board, -1);
+  analysis.finished = !HasLegalMove(game.board, 1) && !HasLegalMove(game.board, -1);
+  return analysis;
+}
+
+std::string AnalysisTable(const GameAnalysis& analysis) {
+  std::string out = " ply  mover  played     eval  best      eval    loss\n";
+  char line[160];
+  for (const AnalysedMove& move : analysis.moves) {
+    const char* mark = std::string(move.mark) == "mistake" ? "  ? mistake" : *move.mark ? "  ?! inaccuracy" : "";
+    std::snprintf(line, sizeof line, "%4d  %-5s  %-6s %8s  %-6s %8s %7.2f%s%s\n", move.ply, ColourWord(move.colour),
+                  SquareName(move.played).c_str(), Signed(move.played_eval).c_str(), SquareName(move.best).c_str(),
+                  Signed(move.best_eval).c_str(), move.loss, move.exact ? "  exact" : "", mark);
+    out += line;
+  }
+  for (int colour : {1, -1}) {
+    const SideSummary& s = colour == 1 ? analysis.black : analysis.white;
+    std::snprintf(line, sizeof line, "%s: %d moves, average loss %.2f, %d inaccuracies, %d mistakes", ColourWord(colour),
+                  s.moves, s.average_loss, s.inaccuracies, s.mistakes);
+    out += line;
+    if (!s.worst.empty()) {
+      out += "; worst:";
+      for (const AnalysedMove& move : s.worst) {
+        std::snprintf(line, sizeof line, " %d.%s (-%.2f)", move.ply, SquareName(move.played).c_str(), move.loss);
+        out += line;
+      }
+    }
+    out += "\n";
+  }
+  std::snprintf(line, sizeof line, "%s: black %d, white %d\n", analysis.finished ? "result" : "unfinished",
+                analysis.black_discs, analysis.white_discs);
+  out += line;
+  return out;
+}
+
+namespace {
+
+std::string JsonNumber(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+std::string JsonMove(const AnalysedMove& move) {
+  return "{\"ply\": " + std::to_string(move.ply) + ", \"colour\": \"" + ColourWord(move.colour) + "\", \"played\": \"" +
+         SquareName(move.played) + "\", \"best\": \"" + SquareName(move.best) + "\", \"best_eval\": " +
+         JsonNumber(move.best_eval) + ", \"played_eval\": " + JsonNumber(move.played_eval) + ", \"loss\": " +
+         JsonNumber(move.loss) + ", \"mark\": \"" + move.mark + "\", \"exact\": " + (move.exact ? "true" : "false") +
+         "}";
+}
+
+std::string JsonSide(const SideSummary& s) {
+  std::string out = "{\"moves\": " + std::to_string(s.moves) + ", \"average_loss\": " + JsonNumber(s.average_loss) +
+                    ", \"inaccuracies\": " + std::to_string(s.inaccuracies) + ", \"mistakes\": " +
+                    std::to_string(s.mistakes) + ", \"worst\": [";
+  for (size_t k = 0; k < s.worst.size(); ++k) {
+    if (k > 0) out += ", ";
+    out += "{\"ply\": " + std::to_string(s.worst[k].ply) + ", \"played\": \"" + SquareName(s.worst[k].played) +
+           "\", \"loss\": " + JsonNumber(s.worst[k].loss) + "}";
+  }
+  return out + "]}";
+}
+
+}  // namespace
+
+std::string AnalysisJson(const GameAnalysis& analysis, const MarkThresholds& thresholds) {
+  std::string out = "{\"settings\": {\"depth\": " + std::to_string(EngineSettings.Depth) + ", \"exact\": " +
+                    std::to_string(EngineSettings.KansakiDepth) + ", \"wld\": " +
+                    std::to_string(EngineSettings.HisshoDepth) + ", \"solved_from\": " +
+                    std::to_string(std::max(EngineSettings.KansakiDepth, EngineSettings.HisshoDepth)) +
+                    ", \"inaccuracy\": " + JsonNumber(thresholds.inaccuracy) + ", \"mistake\": " +
+                    JsonNumber(thresholds.mistake) + "},\n \"moves\": [";
+  for (size_t k = 0; k < analysis.moves.size(); ++k) out += (k > 0 ? ",\n  " : "\n  ") + JsonMove(analysis.moves[k]);
+  out += "\n ],\n \"summary\": {\"black\": " + JsonSide(analysis.black) + ",\n  \"white\": " + JsonSide(analysis.white) +
+         "},\n \"result\": {\"finished\": " + (analysis.finished ? "true" : "false") + ", \"black\": " +
+         std::to_string(analysis.black_discs) + ", \"white\": " + std::to_string(analysis.white_discs) + "}}";
+  return out;
+}
+
+namespace {
+
+std::string XmlEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+namespace {
+
+// A player in the legend: the name, and the colour after it unless the name
+// is the colour.
+std::string PlayerLabel(const std::string& name, const char* colour, const char* capitalised) {
+  if (name.empty() || name == capitalised || name == colour) return capitalised;
+  return XmlEscaped(name) + " (" + colour + ")";
+}
+
+}  // namespace
+
+std::string AnalysisSvg(const GameAnalysis& analysis, const std::string& black_name, const std::string& white_name) {
+  // The plot area and its scales: one step per move, the evaluation after
+  // each move from black's view, symmetric about 0.
+  const double left = 60;
+  const double top = 40;
+  const double width = 720;
+  const double height = 300;
+  const int plies = std::max<int>(1, static_cast<int>(analysis.moves.size()));
+  double range = 4;
+  for (const AnalysedMove& move : analysis.moves) range = std::max(range, std::fabs(move.played_eval));
+  range = std::ceil(range / 4) * 4;
+  const auto x_of = [&](int ply) { return left + width * (ply - 0.5) / plies; };
+  const auto y_of = [&](double value) { return top + height / 2 - height / 2 * value / range; };
+  char buffer[1024];
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"840\" height=\"420\" viewBox=\"0 0 840 420\" "
+      "font-family=\"sans-serif\" font-size=\"12\">\n"
+      "<title>Evaluation of the game, from black's view</title>\n"
+      "<rect x=\"0\" y=\"0\" width=\"840\" height=\"420\" fill=\"white\"/>\n";
+  // Grid: the zero line, quarter lines with their values, every tenth move.
+  for (int k = -2; k <= 2; ++k) {
+    const double value = range * k / 2;
+    std::snprintf(buffer, sizeof buffer,
+                  "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" stroke-width=\"1\"/>\n"
+                  "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s%.0f</text>\n",
+                  left, y_of(value), left + width, y_of(value), k == 0 ? "#444" : "#ddd", left - 6, y_of(value) + 4,
+                  value > 0 ? "+" : "", value);
+    out += buffer;
+  }
+  for (int ply = 10; ply <= plies; ply += 10) {
+    std::snprintf(buffer, sizeof buffer,
+                  "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"#eee\"/>\n"
+                  "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">%d</text>\n",
+                  x_of(ply), top, x_of(ply), top + height, x_of(ply), top + height + 16, ply);
+    out += buffer;
+  }
+  std::snprintf(buffer, sizeof buffer,
+                "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">move</text>\n"
+                "<text x=\"16\" y=\"%.1f\" transform=\"rotate(-90 16 %.1f)\" text-anchor=\"middle\">"
+                "evaluation for black (discs)</text>\n",
+                left + width / 2, top + height + 34, top + height / 2, top + height / 2);
+  out += buffer;
+  // The line through every move's evaluation, then a point per move: black
+  // moves filled black, white moves white, marked ones ringed in colour.
+  out += "<polyline fill=\"none\" stroke=\"#2a6fdb\" stroke-width=\"2\" points=\"";
+  for (const AnalysedMove& move : analysis.moves) {
+    std::snprintf(buffer, sizeof buffer, "%.1f,%.1f ", x_of(move.ply), y_of(move.played_eval * move.colour));
+    out += buffer;
+  }
+  out += "\"/>\n";
+  for (const AnalysedMove& move : analysis.moves) {
+    const std::string mark = move.mark;
+    const char* ring = mark == "mistake" ? "#d62728" : mark == "inaccuracy" ? "#ff9f1c" : "#333";
+    std::snprintf(buffer, sizeof buffer,
+                  "<circle class=\"move\" cx=\"%.1f\" cy=\"%.1f\" r=\"%d\" fill=\"%s\" stroke=\"%s\" stroke-width=\"%d\">"
+                  "<title>%d %s %s %+.2f (best %s %+.2f)</title></circle>\n",
+                  x_of(move.ply), y_of(move.played_eval * move.colour), mark.empty() ? 3 : 6,
+                  move.colour == 1 ? "black" : "white", ring, mark.empty() ? 1 : 3, move.ply,
+                  ColourWord(move.colour), SquareName(move.played).c_str(), move.played_eval,
+                  SquareName(move.best).c_str(), move.best_eval);
+    out += buffer;
+  }
+  // Legend.
+  out += "<g font-size=\"13\">\n"
+         "<circle cx=\"70\" cy=\"20\" r=\"5\" fill=\"black\" stroke=\"#333\"/><text x=\"80\" y=\"24\">" +
+         PlayerLabel(black_name, "black", "Black") +
+         "</text>\n"
+         "<circle cx=\"300\" cy=\"20\" r=\"5\" fill=\"white\" stroke=\"#333\"/><text x=\"310\" y=\"24\">" +
+         PlayerLabel(white_name, "white", "White") +
+         "</text>\n"
+         "<circle cx=\"530\" cy=\"20\" r=\"6\" fill=\"none\" stroke=\"#ff9f1c\" stroke-width=\"3\"/>"
+         "<text x=\"540\" y=\"24\">inaccuracy</text>\n"
+         "<circle cx=\"640\" cy=\"20\" r=\"6\" fill=\"none\" stroke=\"#d62728\" stroke-width=\"3\"/>"
+         "<text x=\"650\" y=\"24\">mistake</text>\n</g>\n";
+  out += "</svg>\n";
+  return out;
+}
