@@ -27,8 +27,12 @@ using bitboard::PopCount;
 // uses the transposition table.
 constexpr int kSortedEmpties = 7;
 constexpr int kHashEmpties = 7;
+// Empty squares from which a node looks its children up in the table before
+// searching any (enhanced transposition cutoff).
+constexpr int kChildProbeEmpties = 12;
 
 constexpr uint64_t kCorners = 0x8100000000000081u;
+constexpr uint64_t kXSquares = 0x0042000000004200u;  // b2, g2, b7, g7
 
 // The score of a finished game from the view of `me`: the disc difference,
 // with the empty squares left given to the winner when the context says so.
@@ -216,14 +220,19 @@ struct Candidate {
 
 // How good a move looks before it is searched: few replies for the
 // opponent first (corners counting twice), then few empty squares next to
-// the mover's discs (where the opponent's later moves come from), then
-// corners and moves into odd regions.
+// the mover's discs (where the opponent's later moves come from); corners
+// and moves into odd regions are preferred, and a move next to an empty
+// corner (on the diagonal above all) comes late, as it tends to give the
+// corner away.
 inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   const uint64_t replies = LegalMoves(child_me, child_opp);
   int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
   key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
   if ((odd >> x & 1) != 0) key += 16;
   if ((kCorners >> x & 1) != 0) key += 32;
+  // A move next to an empty corner gives the corner away.
+  const uint64_t empty = ~(child_me | child_opp);
+  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
   return key;
 }
 
@@ -260,6 +269,10 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     c.square = x;
     c.flipped = Flips(x, me, opp);
     c.key = x == hash_move ? 1 << 20 : OrderingKey(opp & ~c.flipped, me | c.flipped | Bit(x), x, odd);
+    if (table != nullptr && empties >= kChildProbeEmpties) {
+      const HashProbe child = table->Probe(opp & ~c.flipped, me | c.flipped | Bit(x), context.SolvedDepth());
+      if (child.found && -child.upper >= beta) return -child.upper;
+    }
   }
 
   const int original_alpha = alpha;
