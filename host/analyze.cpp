@@ -144,7 +144,7 @@ int AnalyzeCommand(const Args& args) {
       std::printf("%s%s\n", AnalysisJson(analysis, thresholds).c_str(), k + 1 < count ? "," : "");
     } else {
       if (count > 1) std::printf("%sgame %d: %s\n", k > 0 ? "\n" : "", k + 1, records[static_cast<size_t>(k)].c_str());
-      std::printf("%s", AnalysisTable(analysis).c_str());
+      std::printf("%s", AnalysisTable(analysis, thresholds).c_str());
     }
     if (!svg.empty()) {
       const std::string name = SvgFileFor(svg, k + 1, count);

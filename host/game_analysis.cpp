@@ -144,9 +144,17 @@ GameAnalysis AnalyseGame(const PlayedGame& game, const MarkThresholds& threshold
   return analysis;
 }
 
-std::string AnalysisTable(const GameAnalysis& analysis) {
-  std::string out = " ply  mover  played     eval  best      eval    loss\n";
-  char line[160];
+std::string AnalysisTable(const GameAnalysis& analysis, const MarkThresholds& thresholds) {
+  char line[320];
+  const int solved_from = std::max(EngineSettings.KansakiDepth, EngineSettings.HisshoDepth);
+  std::snprintf(line, sizeof line,
+                "Midgame at depth %d (%d within %d empty squares), evaluations in hundredths; solved exactly from %d "
+                "empty squares%s, evaluations in discs.\nMarks: inaccuracy from %.2f discs lost, mistake from %.2f.\n",
+                EngineSettings.Depth, EngineSettings.Depth + 1, EngineSettings.HisshoDepth + 14, solved_from,
+                EngineSettings.HisshoDepth > EngineSettings.KansakiDepth ? " (the win/loss/draw band too)" : "",
+                thresholds.inaccuracy, thresholds.mistake);
+  std::string out = line;
+  out += " ply  mover  played     eval  best      eval    loss\n";
   for (const AnalysedMove& move : analysis.moves) {
     const char* mark = std::string(move.mark) == "mistake" ? "  ? mistake" : *move.mark ? "  ?! inaccuracy" : "";
     std::snprintf(line, sizeof line, "%4d  %-5s  %-6s %8s  %-6s %8s %7.2f%s%s\n", move.ply, ColourWord(move.colour),
@@ -248,18 +256,25 @@ std::string PlayerLabel(const std::string& name, const char* colour, const char*
 }  // namespace
 
 std::string AnalysisSvg(const GameAnalysis& analysis, const std::string& black_name, const std::string& white_name) {
-  // The plot area and its scales: one step per move, the evaluation after
-  // each move from black's view, symmetric about 0.
+  // The plot area and its scales: one step per move; the evaluation after
+  // each move from black's view, symmetric about 0 and compressed away from
+  // it, so that midgame evaluations (fractions of a disc) and exact
+  // endgame results (up to 64 discs) both read in one picture.
   const double left = 60;
   const double top = 40;
   const double width = 720;
   const double height = 300;
   const int plies = std::max<int>(1, static_cast<int>(analysis.moves.size()));
-  double range = 4;
-  for (const AnalysedMove& move : analysis.moves) range = std::max(range, std::fabs(move.played_eval));
-  range = std::ceil(range / 4) * 4;
+  const auto compress = [](double value) { return std::copysign(std::log1p(std::fabs(value) * 4), value); };
+  double range = 2;  // the largest evaluation the axis shows: 2, 8, 32 or 64
+  for (const AnalysedMove& move : analysis.moves) {
+    while (range < 64 && std::fabs(move.played_eval) > range) range *= 4;
+  }
+  range = std::min(range, 64.0);
   const auto x_of = [&](int ply) { return left + width * (ply - 0.5) / plies; };
-  const auto y_of = [&](double value) { return top + height / 2 - height / 2 * value / range; };
+  const auto y_of = [&](double value) {
+    return top + height / 2 - height / 2 * compress(value) / compress(range);
+  };
   char buffer[1024];
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -267,14 +282,17 @@ std::string AnalysisSvg(const GameAnalysis& analysis, const std::string& black_n
       "font-family=\"sans-serif\" font-size=\"12\">\n"
       "<title>Evaluation of the game, from black's view</title>\n"
       "<rect x=\"0\" y=\"0\" width=\"840\" height=\"420\" fill=\"white\"/>\n";
-  // Grid: the zero line, quarter lines with their values, every tenth move.
-  for (int k = -2; k <= 2; ++k) {
-    const double value = range * k / 2;
+  // Grid: the zero line and lines at 0.5, 2, 8, 32 discs up to the axis'
+  // end either way, with their values; every tenth move.
+  std::vector<double> marks = {0};
+  for (double value = 0.5; value * 2 < range; value *= 4) marks.insert(marks.end(), {value, -value});
+  marks.insert(marks.end(), {range, -range});
+  for (double value : marks) {
     std::snprintf(buffer, sizeof buffer,
                   "<line x1=\"%.1f\" y1=\"%.1f\" x2=\"%.1f\" y2=\"%.1f\" stroke=\"%s\" stroke-width=\"1\"/>\n"
-                  "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s%.0f</text>\n",
-                  left, y_of(value), left + width, y_of(value), k == 0 ? "#444" : "#ddd", left - 6, y_of(value) + 4,
-                  value > 0 ? "+" : "", value);
+                  "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\">%s%g</text>\n",
+                  left, y_of(value), left + width, y_of(value), value == 0 ? "#444" : "#ddd", left - 6,
+                  y_of(value) + 4, value > 0 ? "+" : "", value);
     out += buffer;
   }
   for (int ply = 10; ply <= plies; ply += 10) {
@@ -287,8 +305,9 @@ std::string AnalysisSvg(const GameAnalysis& analysis, const std::string& black_n
   std::snprintf(buffer, sizeof buffer,
                 "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"middle\">move</text>\n"
                 "<text x=\"16\" y=\"%.1f\" transform=\"rotate(-90 16 %.1f)\" text-anchor=\"middle\">"
-                "evaluation for black (discs)</text>\n",
-                left + width / 2, top + height + 34, top + height / 2, top + height / 2);
+                "evaluation for black (discs)</text>\n"
+                "<text x=\"%.1f\" y=\"%.1f\" text-anchor=\"end\" fill=\"#777\">the scale shrinks away from 0</text>\n",
+                left + width / 2, top + height + 34, top + height / 2, top + height / 2, left + width, top + height + 34);
   out += buffer;
   // The line through every move's evaluation, then a point per move: black
   // moves filled black, white moves white, marked ones ringed in colour.

@@ -65,8 +65,9 @@ struct GameAnalysis {
 GameAnalysis AnalyseGame(const PlayedGame& game, const MarkThresholds& thresholds,
                          void (*progress)(int done, int total));
 
-// The analysis as text: a table of the moves, then a summary per side.
-std::string AnalysisTable(const GameAnalysis& analysis);
+// The analysis as text: the settings it used, a table of the moves, then a
+// summary per side.
+std::string AnalysisTable(const GameAnalysis& analysis, const MarkThresholds& thresholds);
 // The analysis as one JSON object.
 std::string AnalysisJson(const GameAnalysis& analysis, const MarkThresholds& thresholds);
 // The evaluation graph as a standalone SVG picture: the moves on x, the
