@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <regex>
 #include <sstream>
 
 #include "platform/posix/text_utf8.h"
@@ -251,6 +252,35 @@ TEST(Host, PlayUndoQuitAndEndOfInput) {
   EXPECT_EQ(ended.status, 0);
   EXPECT_NE(ended.out.find("End of input"), std::string::npos);
   EXPECT_EQ(RunTenu({"play", "--sideways"}).status, 2);
+}
+
+// The record of a game in play: shown, saved, loaded, given to start from,
+// printed with the result at the end; the engine's evaluations as a graph.
+TEST(Host, PlayKeepsTheGamesRecord) {
+  TempDir dir;
+  const std::string file = dir.path() + "/game.txt";
+  const ProcessResult saved = RunTenu({"play", "--level", "weak"}, "f5\nrecord\ngraph\nsave " + file + "\nquit\n");
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  std::smatch reply;
+  ASSERT_TRUE(std::regex_search(saved.out, reply, std::regex("Tenu plays ([a-h][1-8]): .*\\(([-+][0-9]+\\.[0-9]{2})\\)")))
+      << saved.out;
+  const std::string record = "f5 " + reply[1].str();
+  EXPECT_NE(saved.out.find("Record: " + record + "\n"), std::string::npos) << saved.out;
+  EXPECT_NE(saved.out.find("Tenu's evaluations, for black"), std::string::npos) << saved.out;
+  EXPECT_NE(saved.out.find("last move >" + reply[1].str()), std::string::npos) << saved.out;
+  EXPECT_EQ(dir.Read("game.txt"), record + "\n");
+  const ProcessResult loaded = RunTenu({"play", "--level", "weak"}, "load " + file + "\nrecord\nquit\n");
+  EXPECT_NE(loaded.out.find("Loaded " + file + ": " + record), std::string::npos) << loaded.out;
+  const ProcessResult from = RunTenu({"play", "--level", "weak", "--from", record}, "record\nquit\n");
+  EXPECT_NE(from.out.find("Record: " + record + "\n"), std::string::npos) << from.out;
+  EXPECT_EQ(RunTenu({"play", "--from", "f5 f5"}).status, 2);
+  // A whole game between the engine's two sides ends with its record.
+  const ProcessResult whole = RunTenu({"play", "--level", "weak", "--from",
+                                       "c4 e3 f4 c5 d6 f3 e6 c3 d3 e2 f2 c6 e1 d7 c8 f5 g4 e7 f6 d8 e8 f8 g8 g3 h4 h5 "
+                                       "h6 h3 h2 g5 c7 f7 g6 d1 c1 f1 g1 g2 b6 g7 h1 d2 c2 a6 h8 h7 b5 a5 b4 b3 a3 a4 "
+                                       "a7 b7 a8 b8 a2 a1 b2 b1"});
+  EXPECT_NE(whole.out.find("Record: c4 e3 "), std::string::npos) << whole.out;
+  EXPECT_NE(whole.out.find(" b2 b1 (black "), std::string::npos) << whole.out;
 }
 
 TEST(Host, FailedWritesToStandardOutputEndTheCommandWithAMessage) {
