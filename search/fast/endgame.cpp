@@ -212,12 +212,6 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   return best;
 }
 
-struct Candidate {
-  int square;
-  int key;
-  uint64_t flipped;
-};
-
 // How good a move looks before it is searched: few replies for the
 // opponent first (corners counting twice), then few empty squares next to
 // the mover's discs (where the opponent's later moves come from); corners
@@ -279,14 +273,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   int best = -kSolveInfinity;
   int best_move = kNoMove;
   for (int k = 0; k < count; ++k) {
-    // The best remaining candidate, found when it is needed: a cutoff on
-    // the first move leaves the rest unsorted.
-    int pick = k;
-    for (int j = k + 1; j < count; ++j) {
-      if (candidates[j].key > candidates[pick].key) pick = j;
-    }
-    const Candidate c = candidates[pick];
-    candidates[pick] = candidates[k];
+    const Candidate c = NextCandidate(candidates, k, count);
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
     int score;

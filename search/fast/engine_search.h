@@ -28,6 +28,27 @@ struct SearchContext {
   uint8_t SolvedDepth() const { return empties_to_winner ? kSolvedToWinnerDepth : kSolvedDepth; }
 };
 
+// A move of a node waiting to be searched: its square, the discs it turns,
+// and how promising it looks (higher first).
+struct Candidate {
+  int square;
+  int key;
+  uint64_t flipped;
+};
+
+// Takes the most promising of candidates[k..count) and puts it at k. Picking
+// each move only when it is needed leaves the rest unsorted after a cutoff.
+inline Candidate NextCandidate(Candidate* candidates, int k, int count) {
+  int pick = k;
+  for (int j = k + 1; j < count; ++j) {
+    if (candidates[j].key > candidates[pick].key) pick = j;
+  }
+  const Candidate chosen = candidates[pick];
+  candidates[pick] = candidates[k];
+  candidates[k] = chosen;
+  return chosen;
+}
+
 // Values of a finished game inside the midgame search, and the window
 // bounds that no value reaches.
 constexpr int kMidgameWon = 9999;

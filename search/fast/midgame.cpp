@@ -84,12 +84,6 @@ int Horizon(SearchContext& context, uint64_t me, uint64_t opp, uint64_t moves, i
   return best > skipped_bound ? best : skipped_bound;
 }
 
-struct Candidate {
-  int square;
-  int key;
-  uint64_t flipped;
-};
-
 }  // namespace
 
 int SearchMidgame(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth, int passed) {
@@ -147,12 +141,7 @@ int SearchMidgame(SearchContext& context, uint64_t me, uint64_t opp, int alpha, 
   int best = -kMidgameInfinity;
   int best_move = kNoMove;
   for (int k = 0; k < count; ++k) {
-    int pick = k;
-    for (int j = k + 1; j < count; ++j) {
-      if (candidates[j].key > candidates[pick].key) pick = j;
-    }
-    const Candidate c = candidates[pick];
-    candidates[pick] = candidates[k];
+    const Candidate c = NextCandidate(candidates, k, count);
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
     int score;
