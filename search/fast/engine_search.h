@@ -60,6 +60,11 @@ constexpr int kSolveInfinity = 65;
 // 65.
 int SolveExact(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta);
 
+// Before a long solve: shallow midgame searches of the position, two plies
+// deeper each time, which leave their best moves in the table for the top
+// of the solve to try first (their values never stand for the solve's).
+void PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp);
+
 // The depth-limited midgame value: depth 0 is the static evaluation (even
 // of a finished game); a pass costs a ply; a game that ends inside the
 // search is worth +9999, -9999 or 0. passed is 1 when the side to move got

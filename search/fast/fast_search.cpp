@@ -119,6 +119,7 @@ int FastExactSolve(const Board& board, const MoveList& list, int colour, int bou
       ++context.nodes;
       return bitboard::PopCount(me) - bitboard::PopCount(opp);
     }
+    fast::PrepareSolveOrdering(context, me, opp);
     return fast::SolveExact(context, me, opp, alpha, beta);
   });
   SearchNodes += context.nodes;
@@ -129,6 +130,11 @@ int FastWldSolve(const Board& board, const MoveList& list, int colour, int bound
   SearchRoot root;
   if (!PrepareRoot(board, list, root)) return WldSolve(board, list, colour, bound, passed);
   fast::SearchContext context = StartSearch();
+  if (IsMaximising(colour)) {
+    fast::PrepareSolveOrdering(context, root.side1, root.side2);
+  } else {
+    fast::PrepareSolveOrdering(context, root.side2, root.side1);
+  }
   const int value =
       fast::FollowWldSolve(context, root.side1, root.side2, root.list, root.count, IsMaximising(colour), bound, passed);
   SearchNodes += context.nodes;
@@ -144,6 +150,7 @@ ExactSolution SolveExactly(const Board& board, int side, bool empties_to_winner)
   const uint64_t opp = ColourByte(side) == 1 ? white : black;
   fast::SearchContext context = StartSearch();
   context.empties_to_winner = empties_to_winner;
+  fast::PrepareSolveOrdering(context, me, opp);
   solution.value = fast::SolveExact(context, me, opp, -65, 65);
   // A move that keeps the value: the table's best move when it has one,
   // else the first that a null-window solve shows to keep it (each cheap,
