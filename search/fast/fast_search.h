@@ -46,7 +46,7 @@ struct ExactSolution {
 ExactSolution SolveExactly(const Board& board, int side, bool empties_to_winner);
 
 // The transposition table the engine searches share. It is allocated once,
-// at the first search (4 MiB unless SetSearchTableSize asked otherwise),
+// at the first search (2 MiB unless SetSearchTableSize asked otherwise),
 // and kept from call to call: what it holds never changes a value, only the
 // work needed to find it. ClearSearchTable empties it, so that a search's
 // node count can be reproduced. SetSearchTableSize answers false when the

@@ -85,6 +85,6 @@ class HashTable {
 HashTable& SharedTable();
 
 // The size the module allocates unless told otherwise.
-constexpr size_t kDefaultTableBytes = size_t{4} << 20;
+constexpr size_t kDefaultTableBytes = size_t{2} << 20;
 
 }  // namespace fast
