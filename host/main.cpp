@@ -15,7 +15,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: tenu <command> [options]\n"
     "\n"
-    "  play [--white] [engine options]      a game against the engine\n"
+    "  play [--white] [--from GAME] [engine options]\n"
+    "                                       a game against the engine\n"
     "  think [--raw] [engine options] [POSITION...]\n"
     "                                       the engine's reply for each position\n"
     "  hint [engine options] POSITION       every legal move with its score\n"
@@ -24,7 +25,7 @@ constexpr char kUsage[] =
     "  nboard [engine options]              the engine for a GUI (NBoard protocol)\n"
     "  analyze [engine options] [--json] [--svg FILE] (GAME | --file FILE | -)\n"
     "                                       every move of a game against the engine's\n"
-    "  solve FILE                           solve each position of an endgame suite\n"
+    "  solve [--hash MB] FILE               solve each position of an endgame suite\n"
     "  search (--eval|--depth N|--exact|--wld) [--reference] [--hash MB] [--time]\n"
     "         [POSITION...]                 value and node count of one search\n"
     "  perft N                              move-path counts to depth N\n"
