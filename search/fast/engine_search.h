@@ -2,7 +2,7 @@
 // the mover's view, fail-soft (a result at or below alpha is an upper bound
 // on the value, one at or above beta a lower bound, one in between exact).
 //
-// They find the values the plain searches define, with far smaller trees:
+// They find the values the reference searches define, with far smaller trees:
 // a transposition table, move ordering, null-window searches, and in the
 // endgame stability cutoffs. Nothing prunes by guesswork and no depth is
 // ever reduced, so every exact value is the plain minimax value.

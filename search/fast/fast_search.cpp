@@ -14,7 +14,7 @@ namespace {
 using bitboard::Bit;
 
 // The bitboards and the list of a search call as bit indices, or false when
-// the call must go to the plain search: the Board does not convert, or the
+// the call must go to the reference search: the Board does not convert, or the
 // list is not the Board's empty squares, each once.
 struct SearchRoot {
   uint64_t side1;
@@ -51,7 +51,7 @@ fast::SearchContext StartSearch() {
 
 // Runs search(me, opp, alpha, beta) for the side to move of a call with the
 // given colour and bound, over values within +-limit (the window bounds are
-// +-(limit + 1)), so that the answer keeps the plain searches' contract.
+// +-(limit + 1)), so that the answer keeps the reference searches' contract.
 // At a maximising node the value is wanted exactly when it is below the
 // bound: the window is (-infinity, bound). At a minimising node the mover is
 // side -1, whose value w is minus side 1's; side 1's value is wanted exactly

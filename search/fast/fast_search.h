@@ -1,19 +1,19 @@
 // The engine searches: what the think driver, the root ordering and the move
-// scoring use by default. They answer what the plain searches of
+// scoring use by default. They answer what the reference searches of
 // search/search.h answer, found with far smaller trees:
 //
-// - FastMidgameSearch and FastExactSolve keep the plain searches' contract:
+// - FastMidgameSearch and FastExactSolve keep the reference searches' contract:
 //   a result on the open side of the bound (above it at a minimising node,
 //   below it at a maximising one) is the exact value, a result on the other
-//   side is a bound on the value in that direction. Where the plain search
+//   side is a bound on the value in that direction. Where the reference search
 //   answers such a bound the two may answer different bounds.
-// - FastWldSolve answers exactly what the plain win/loss/draw solver
+// - FastWldSolve answers exactly what the reference win/loss/draw solver
 //   answers, whatever the bound: its raw values reach the driver's reply.
 //
 // Node counts are their own (positions visited), added to SearchNodes. A
 // Board or list that the bitboards cannot represent (a cell code other than
 // empty, a disc or a wall in its place, or a list that is not exactly the
-// Board's empty squares) is handed to the plain search instead.
+// Board's empty squares) is handed to the reference search instead.
 #pragma once
 
 #include <cstddef>
