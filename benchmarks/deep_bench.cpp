@@ -32,8 +32,7 @@
 
 #include "board/board.h"
 #include "engine/position.h"
-#include "search/dispatch.h"
-#include "search/fast/fast_search.h"
+#include "search/search.h"
 
 namespace {
 
@@ -104,11 +103,9 @@ std::vector<Row> ReadRows(const std::string& folder) {
   return rows;
 }
 
-enum class Kind { Midgame, Exact, Wld };
-
-Kind KindOf(const Row& row) {
-  if (row.depth > 0) return Kind::Midgame;
-  return row.set.rfind("wld", 0) == 0 ? Kind::Wld : Kind::Exact;
+SearchKind KindOf(const Row& row) {
+  if (row.depth > 0) return SearchKind::Midgame;
+  return row.set.rfind("wld", 0) == 0 ? SearchKind::Wld : SearchKind::Exact;
 }
 
 struct Measured {
@@ -128,25 +125,19 @@ Measured Run(const Row& row, SearchImplementation implementation) {
   MoveList list;
   ListEmpties(board, list);
   ClearSearchTable();
-  ActiveSearch = implementation;
-  SearchNodes = 0;
   Measured measured;
   const auto start = std::chrono::steady_clock::now();
-  switch (KindOf(row)) {
-    case Kind::Midgame: measured.value = RunMidgameSearch(board, list, 1, kWindow, row.depth, 0); break;
-    case Kind::Exact: measured.value = RunExactSolve(board, list, 1, kWindow, 0); break;
-    case Kind::Wld: measured.value = RunWldSolve(board, list, 1, kWindow, 0); break;
-  }
+  const SearchResult result = RunSearch(implementation, KindOf(row), board, list, 1, kWindow, row.depth, 0);
   measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  measured.nodes = SearchNodes;
-  ActiveSearch = SearchImplementation::Engine;
+  measured.value = result.value;
+  measured.nodes = result.nodes;
   return measured;
 }
 
 // Whether the engine's value agrees with the peer's score (see above).
 bool AgreesWithPeer(const Row& row, int value) {
   const std::string& score = row.peer_score;
-  if (KindOf(row) == Kind::Wld) {
+  if (KindOf(row) == SearchKind::Wld) {
     const int sign = score[0] == '>' ? 1 : score[0] == '<' ? -1 : 0;
     return (value > 0) - (value < 0) == sign;
   }

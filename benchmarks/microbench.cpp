@@ -1,7 +1,7 @@
-// Mailbox against bitboard: legal moves, turned discs, the last-square
-// count and the evaluation, each over the same positions from random games.
-// Items are positions (or moves) handled; compare the items/s of a Plain
-// benchmark with its Fast partner.
+// The reference's Board against the engine's bitboards: legal moves, turned
+// discs, the last-square count and the evaluation, each over the same
+// positions from random games. Items are positions (or moves) handled;
+// compare the items/s of a Reference benchmark with its Engine partner.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -9,9 +9,9 @@
 
 #include "board/board.h"
 #include "board/rules.h"
-#include "search/evaluate.h"
-#include "search/fast/bitboard.h"
-#include "search/fast/fast_search.h"
+#include "search/engine/bitboard.h"
+#include "search/engine/engine.h"
+#include "search/reference/reference.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ const PositionSets& Positions() {
         }
         Position position;
         NormaliseBoard(board, position.board, side);
-        BoardToMasks(position.board, position.side1, position.side2);
+        engine::BoardToMasks(position.board, position.side1, position.side2);
         MoveList empties;
         ListEmpties(board, empties);
         if (empties.count >= 20 && empties.count <= 50) result.midgame.push_back(position);
@@ -72,32 +72,32 @@ const PositionSets& Positions() {
   return sets;
 }
 
-void PlainLegalMoves(benchmark::State& state) {
+void ReferenceLegalMoves(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   for (auto _ : state) {
     for (const Position& p : positions) {
       uint64_t mask = 0;
       for (int b = 0; b < 64; ++b) {
-        mask |= static_cast<uint64_t>(IsLegalMove(p.board, bitboard::MailboxSquare(b), 1)) << b;
+        mask |= static_cast<uint64_t>(IsLegalMove(p.board, bitboard::SquareOfBit(b), 1)) << b;
       }
       benchmark::DoNotOptimize(mask);
     }
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(PlainLegalMoves);
+BENCHMARK(ReferenceLegalMoves);
 
-void FastLegalMoves(benchmark::State& state) {
+void EngineLegalMoves(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   for (auto _ : state) {
     for (const Position& p : positions) benchmark::DoNotOptimize(bitboard::LegalMoves(p.side1, p.side2));
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(FastLegalMoves);
+BENCHMARK(EngineLegalMoves);
 
 // Every legal move of every position, played into a fresh Board.
-void PlainFlips(benchmark::State& state) {
+void ReferenceFlips(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   int64_t moves = 0;
   for (auto _ : state) {
@@ -113,9 +113,9 @@ void PlainFlips(benchmark::State& state) {
   }
   state.SetItemsProcessed(moves);
 }
-BENCHMARK(PlainFlips);
+BENCHMARK(ReferenceFlips);
 
-void FastFlips(benchmark::State& state) {
+void EngineFlips(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   int64_t moves = 0;
   for (auto _ : state) {
@@ -131,10 +131,10 @@ void FastFlips(benchmark::State& state) {
   }
   state.SetItemsProcessed(moves);
 }
-BENCHMARK(FastFlips);
+BENCHMARK(EngineFlips);
 
 // The number of discs turned on the last empty square, for the side to move.
-void FastFlipsOnLastSquare(benchmark::State& state) {
+void EngineFlipsOnLastSquare(benchmark::State& state) {
   const auto& positions = Positions().last;
   for (auto _ : state) {
     for (const Position& p : positions) {
@@ -144,9 +144,9 @@ void FastFlipsOnLastSquare(benchmark::State& state) {
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(FastFlipsOnLastSquare);
+BENCHMARK(EngineFlipsOnLastSquare);
 
-void FastLastFlipCount(benchmark::State& state) {
+void EngineLastFlipCount(benchmark::State& state) {
   const auto& positions = Positions().last;
   for (auto _ : state) {
     for (const Position& p : positions) {
@@ -156,39 +156,39 @@ void FastLastFlipCount(benchmark::State& state) {
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(FastLastFlipCount);
+BENCHMARK(EngineLastFlipCount);
 
-void PlainEvaluate(benchmark::State& state) {
+void ReferenceEvaluate(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   for (auto _ : state) {
-    for (const Position& p : positions) benchmark::DoNotOptimize(Evaluate(p.board));
+    for (const Position& p : positions) benchmark::DoNotOptimize(reference::Evaluate(p.board));
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(PlainEvaluate);
+BENCHMARK(ReferenceEvaluate);
 
-void FastEvaluate(benchmark::State& state) {
+void EngineEvaluate(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   for (auto _ : state) {
     for (const Position& p : positions) benchmark::DoNotOptimize(bitboard::Evaluate(p.side1, p.side2));
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(FastEvaluate);
+BENCHMARK(EngineEvaluate);
 
-// The board conversion that each fast search call starts with.
-void FastBoardToMasks(benchmark::State& state) {
+// The board conversion that each engine search call starts with.
+void EngineBoardToMasks(benchmark::State& state) {
   const auto& positions = Positions().midgame;
   for (auto _ : state) {
     for (const Position& p : positions) {
       uint64_t side1 = 0;
       uint64_t side2 = 0;
-      benchmark::DoNotOptimize(BoardToMasks(p.board, side1, side2));
+      benchmark::DoNotOptimize(engine::BoardToMasks(p.board, side1, side2));
       benchmark::DoNotOptimize(side1 ^ side2);
     }
   }
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
-BENCHMARK(FastBoardToMasks);
+BENCHMARK(EngineBoardToMasks);
 
 }  // namespace

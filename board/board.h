@@ -1,4 +1,4 @@
-// The Board: a 91-cell mailbox of the 8x8 board framed by wall cells, and the
+// The Board: a 91-cell array of the 8x8 board framed by wall cells, and the
 // MoveList of candidate squares. Both layouts are external formats (the host
 // hands a Board to the move-scoring export), so they are fixed byte for byte.
 #pragma once

@@ -1,4 +1,4 @@
-// The Reversi move rules on the mailbox Board.
+// The Reversi move rules on the Board.
 #pragma once
 
 #include "board/board.h"

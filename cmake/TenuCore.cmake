@@ -1,6 +1,21 @@
 # The portable engine core: plain C++20, no platform headers. Every fixed text
 # of the engine is a code page 932 byte string, so the core is compiled with
 # that execution character set from UTF-8 sources.
+#
+# Three libraries, each depending only on those below it:
+#   tenu_settings  the settings record, the settings form's rules and the
+#                  search limits: what a platform's seam implementation reads;
+#   tenu_core      the engine: board, searches, book, commentary, the think
+#                  driver and the exports. It calls the platform only through
+#                  the seam (core/platform.h), which it does not implement;
+#   a platform     platform/posix or platform/win32 implements the seam.
+# A program links tenu_core and then a platform (see the platform folders'
+# tenu_engine targets), so that the linker finds the seam after the core.
+set(TENU_SETTINGS_SOURCES
+  core/settings.cpp
+  ui/search_limits.cpp
+  ui/setup_form.cpp
+)
 set(TENU_CORE_SOURCES
   board/board.cpp
   board/perft.cpp
@@ -10,25 +25,24 @@ set(TENU_CORE_SOURCES
   commentary/commentary.cpp
   engine/exports.cpp
   engine/position.cpp
+  engine/posstate.cpp
+  engine/root.cpp
   engine/startup.cpp
   engine/texts.cpp
   engine/think.cpp
-  search/dispatch.cpp
-  search/endgame.cpp
-  search/evaluate.cpp
-  search/fast/endgame.cpp
-  search/fast/fast_search.cpp
-  search/fast/hash_table.cpp
-  search/fast/midgame.cpp
-  search/fast/stability.cpp
-  search/fast/wld.cpp
-  search/midgame.cpp
-  search/posstate.cpp
-  search/root.cpp
-  core/settings.cpp
+  search/engine/engine.cpp
+  search/engine/exact.cpp
+  search/engine/hash_table.cpp
+  search/engine/midgame.cpp
+  search/engine/stability.cpp
+  search/engine/wld.cpp
+  search/reference/endgame.cpp
+  search/reference/evaluate.cpp
+  search/reference/midgame.cpp
+  search/search.cpp
   ui/settings.cpp
-  ui/setup_form.cpp
 )
+list(TRANSFORM TENU_SETTINGS_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 list(TRANSFORM TENU_CORE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
@@ -37,12 +51,15 @@ else()
   set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/posix/include")
 endif()
 
+add_library(tenu_settings STATIC ${TENU_SETTINGS_SOURCES})
 add_library(tenu_core STATIC ${TENU_CORE_SOURCES})
-target_include_directories(tenu_core PUBLIC "${PROJECT_SOURCE_DIR}" "${TENU_PLATFORM_INCLUDE}")
-# clang knows no execution character set but UTF-8, so the fuzz tree (built
-# with clang) keeps the texts in UTF-8: their bytes differ, their handling not.
-if(NOT (TENU_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
-  target_compile_options(tenu_core PRIVATE -fexec-charset=CP932)
-endif()
-tenu_warnings(tenu_core)
-
+target_link_libraries(tenu_core PUBLIC tenu_settings)
+foreach(library tenu_settings tenu_core)
+  target_include_directories(${library} PUBLIC "${PROJECT_SOURCE_DIR}" "${TENU_PLATFORM_INCLUDE}")
+  # clang knows no execution character set but UTF-8, so the fuzz tree (built
+  # with clang) keeps the texts in UTF-8: their bytes differ, their handling not.
+  if(NOT (TENU_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+    target_compile_options(${library} PRIVATE -fexec-charset=CP932)
+  endif()
+  tenu_warnings(${library})
+endforeach()

@@ -6,14 +6,14 @@ set(TENU_BOOK_INSTALL_PATH "${CMAKE_INSTALL_FULL_DATADIR}/tenu/openings.txt")
 # The program finds the installed book from its own place, so that a tree
 # unpacked or installed elsewhere still names its own book.
 file(RELATIVE_PATH TENU_BOOK_FROM_PROGRAM "${CMAKE_INSTALL_FULL_BINDIR}" "${TENU_BOOK_INSTALL_PATH}")
-target_compile_definitions(tenu PRIVATE TENU_BOOK_FROM_PROGRAM="${TENU_BOOK_FROM_PROGRAM}"
+target_compile_definitions(tenu_host PRIVATE TENU_BOOK_FROM_PROGRAM="${TENU_BOOK_FROM_PROGRAM}"
   TENU_BOOK_INSTALL_PATH="${TENU_BOOK_INSTALL_PATH}")
 
 install(TARGETS tenu RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(FILES "${PROJECT_SOURCE_DIR}/books/openings.txt" DESTINATION "${CMAKE_INSTALL_DATADIR}/tenu")
 
 # The search limits that tenu warns about, as the program has them.
-file(STRINGS "${PROJECT_SOURCE_DIR}/platform/posix/search_limits.h" TENU_LIMIT_LINES REGEX "^constexpr int32_t k")
+file(STRINGS "${PROJECT_SOURCE_DIR}/ui/search_limits.h" TENU_LIMIT_LINES REGEX "^constexpr int32_t k")
 foreach(line IN LISTS TENU_LIMIT_LINES)
   if(line MATCHES "^constexpr int32_t k([A-Za-z]+) = ([0-9]+)")
     set(TENU_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")

@@ -2,15 +2,26 @@
 
 #include "book/book.h"
 #include "engine/position.h"
+#include "engine/posstate.h"
 #include "engine/texts.h"
 #include "engine/think.h"
-#include "search/posstate.h"
 #include "ui/settings.h"
 #include "ui/setup_form.h"
 
-extern "C" {
+namespace {
+SearchImplementation SelectedImplementation = SearchImplementation::Engine;
+}  // namespace
 
-const char* LUM_CALL LumThink(HostWindow host, const char* position) {
+SearchRequest ModuleRequest() {
+  SearchRequest request;
+  request.settings = EngineSettings;
+  request.implementation = SelectedImplementation;
+  return request;
+}
+
+void SelectSearchImplementation(SearchImplementation implementation) { SelectedImplementation = implementation; }
+
+const char* ThinkReply(const SearchRequest& request, HostWindow host, const char* position) {
   int score = 0;
   int side = 1;
   Board board;
@@ -18,10 +29,16 @@ const char* LUM_CALL LumThink(HostWindow host, const char* position) {
   OpenProgressWindow(host);
   int x = -1;
   int y = 0;
-  const char* message = ChooseMove(board, side, &x, &y, &score);
+  const char* message = ChooseMove(request, board, side, &x, &y, &score);
   CloseProgressWindow();
   if (x < 1) return FormatNoMoveReply(message);
   return FormatReply(x, y, message, score);
+}
+
+extern "C" {
+
+const char* LUM_CALL LumThink(HostWindow host, const char* position) {
+  return ThinkReply(ModuleRequest(), host, position);
 }
 
 int LUM_CALL LumVersion() { return kEngineVersion; }
@@ -49,7 +66,7 @@ int LUM_CALL LumFinish(int32_t /*unused*/) { return ReleaseBook(); }
 int LUM_CALL LumClientOpeningBook() { return EngineSettings.ClientJoseki; }
 
 int LUM_CALL VellPosState(const int8_t* board, int32_t square, int32_t side, int32_t /*unused*/) {
-  return ScoreCandidateMove(board, square, side);
+  return ScoreCandidateMove(ModuleRequest(), board, square, side);
 }
 
 }  // extern "C"

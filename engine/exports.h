@@ -5,10 +5,24 @@
 
 #include <cstdint>
 
-#include "lum_callconv.h"
 #include "core/platform.h"
+#include "lum_callconv.h"
+#include "search/search.h"
 
 constexpr int kEngineVersion = 103;
+
+// The request the exports pass down to the think driver and the move
+// scoring: the module-wide settings as they stand, the root ordered and
+// progress shown as a think does, and the search implementation chosen for
+// this process (the engine searches unless a program asked for the
+// reference ones, as tenu's --reference does).
+SearchRequest ModuleRequest();
+void SelectSearchImplementation(SearchImplementation implementation);
+
+// LumThink's work for a given request: LumThink answers ThinkReply with
+// ModuleRequest(). Tools that need another request (the fuzzers skip the
+// root ordering, for instance) call this.
+const char* ThinkReply(const SearchRequest& request, HostWindow host, const char* position);
 
 extern "C" {
 // The move for a position string, as the reply "F5|remark|0.370000". When no

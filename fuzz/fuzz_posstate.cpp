@@ -5,11 +5,10 @@
 // extreme values included). Missing bytes read as zero.
 //
 // Checked for every input: the host's array (in a heap block of exactly 91
-// bytes) is unchanged; ShowProgress is back at its value and
-// SkipRootOrdering at 0; the result is 0 for a square that is not a legal
-// move for the side on a plain model of the board, and otherwise the plain
-// mailbox search's value for the position after the move, whichever search
-// implementation is active.
+// bytes) is unchanged; ShowProgress is back at its value; the result is 0
+// for a square that is not a legal move for the side on a plain model of the
+// board, and otherwise the reference search's value for the position after
+// the move, whichever search implementation is selected.
 #include <climits>
 #include <cstring>
 #include <iterator>
@@ -18,7 +17,7 @@
 #include "board/rules.h"
 #include "engine/exports.h"
 #include "fuzz/fuzz_support.h"
-#include "search/root.h"
+#include "engine/root.h"
 #include "search/search.h"
 #include "core/settings.h"
 
@@ -61,7 +60,8 @@ int Expected(const int8_t* host, int square, int side) {
   ListEmpties(after, list);
   long long depth = EngineSettings.Depth;
   if (list.count <= static_cast<long long>(EngineSettings.HisshoDepth) + 14) ++depth;
-  return MidgameSearch(after, list, -1, -kWindow, UsableDepth(depth), 0);
+  return RunSearch(SearchImplementation::Reference, SearchKind::Midgame, after, list, -1, -kWindow, UsableDepth(depth), 0)
+      .value;
 }
 
 }  // namespace
@@ -91,7 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                               std::to_string(EngineSettings.HisshoDepth);
   FUZZ_CHECK(std::memcmp(guard, host, kBoardBytes) == 0, "the host's array was written to, " + context);
   FUZZ_CHECK(EngineSettings.ShowProgress == show_progress, "ShowProgress not restored, " + context);
-  FUZZ_CHECK(SkipRootOrdering == 0, "SkipRootOrdering left set, " + context);
   FUZZ_CHECK(score == expected, "score " + std::to_string(score) + ", expected " + std::to_string(expected) + ", " +
                                     context);
   FUZZ_CHECK(score >= -kGameWon && score <= kGameWon, "score out of range, " + context);

@@ -1,7 +1,7 @@
 // Shared pieces of the fuzz targets: a failed check that aborts with a
 // message, scratch files per fuzzing process, the cheap search settings the
 // think and move-scoring fuzzers run with, and a plain 8x8 model of the
-// move rules that owes nothing to the engine's mailbox code.
+// move rules that owes nothing to the engine's Board code.
 #pragma once
 
 #include <cstddef>

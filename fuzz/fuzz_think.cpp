@@ -15,7 +15,7 @@
 // The shallow ordering searches of the root cost a hundred times the rest of
 // a think at these depths. So one input in 16, picked by a hash of its
 // bytes, thinks exactly as a host's call does; the others think with the
-// ordering skipped (SkipRootOrdering, as the move scoring runs) and
+// ordering skipped (as the move scoring runs) and
 // MaemukiCut off, so that every legal move is still searched. One in four of
 // those is asked a second time of the other search implementation (the
 // engine's or the reference), which must answer byte for byte the same.
@@ -32,15 +32,16 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "fuzz/fuzz_support.h"
-#include "search/dispatch.h"
-#include "search/root.h"
+#include "search/search.h"
 #include "core/settings.h"
 
 namespace {
 
 constexpr size_t kPositionChars = 66;
 const char kMarker[] = "stale reply marker";
-SearchImplementation Configured = SearchImplementation::Reference;
+// The implementation the think asks for, and the other one when the two are
+// compared.
+SearchImplementation Implementation = SearchImplementation::Engine;
 
 struct Request {
   bool parses = false;
@@ -153,11 +154,11 @@ uint32_t InputHash(const uint8_t* data, size_t size) {
 
 std::string Think(const char* text) {
   FormatNoMoveReply(kMarker);
-  SkipRootOrdering = FullThink ? 0 : 1;
-  EngineSettings.MaemukiCut = FullThink ? 1 : 0;
-  const char* reply = LumThink(nullptr, text);
-  SkipRootOrdering = 0;
-  EngineSettings.MaemukiCut = 1;
+  SearchRequest request = ModuleRequest();
+  request.implementation = Implementation;
+  request.order_root = FullThink;
+  request.settings.MaemukiCut = FullThink ? 1 : 0;
+  const char* reply = ThinkReply(request, nullptr, text);
   FUZZ_CHECK(reply != nullptr, "null reply");
   return reply;
 }
@@ -181,7 +182,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::snprintf(EngineSettings.JosekiFile, sizeof EngineSettings.JosekiFile, "%s", TENU_SOURCE_DIR "/books/openings.txt");
   LumInit(nullptr);
   FUZZ_CHECK(Book.root != nullptr && CountBookNodes() > 1, "the opening book did not load");
-  Configured = ActiveSearch;
   return 0;
 }
 
@@ -210,10 +210,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const MoveCommentary after = Commentary;
     Commentary = MoveCommentary{};
     std::srand(1);
-    ActiveSearch =
-        Configured == SearchImplementation::Reference ? SearchImplementation::Engine : SearchImplementation::Reference;
+    Implementation = SearchImplementation::Reference;
     const std::string other = Think(text);
-    ActiveSearch = Configured;
+    Implementation = SearchImplementation::Engine;
     FUZZ_CHECK(other == reply, "the search implementations disagree on " + input + ": \"" + reply + "\" and \"" +
                                    other + "\"");
     FUZZ_CHECK(std::memcmp(&Commentary, &after, sizeof after) == 0, "the commentary's memory differs");

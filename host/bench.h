@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "search/dispatch.h"
+#include "search/search.h"
 
 struct BenchRun {
   std::string label;
@@ -17,6 +17,3 @@ struct BenchRun {
 };
 
 std::vector<BenchRun> RunBench(SearchImplementation implementation);
-
-// tenu bench [--compare]
-int BenchCommand(const std::vector<std::string>& args);

@@ -6,30 +6,24 @@
 
 #include "board/rules.h"
 #include "core/settings.h"
+#include "engine/exports.h"
+#include "engine/root.h"
 #include "engine/think.h"
 #include "host/positions.h"
-#include "search/dispatch.h"
-#include "search/root.h"
 
 namespace {
 
-// The settings analysis runs with, for as long as it lives: no book, no
-// progress line, and the exact solver wherever the win/loss/draw solver
+// What analysis asks of the engine: the settings in force with no book, no
+// progress lines, and the exact solver wherever the win/loss/draw solver
 // would run, so that every endgame evaluation is a disc difference.
-class AnalysisSettings {
- public:
-  AnalysisSettings() : saved_(EngineSettings) {
-    EngineSettings.UseJoseki = 0;
-    EngineSettings.ShowProgress = 0;
-    if (EngineSettings.HisshoDepth > EngineSettings.KansakiDepth) EngineSettings.KansakiDepth = EngineSettings.HisshoDepth;
-  }
-  ~AnalysisSettings() { EngineSettings = saved_; }
-  AnalysisSettings(const AnalysisSettings&) = delete;
-  AnalysisSettings& operator=(const AnalysisSettings&) = delete;
-
- private:
-  EngineSettingsRecord saved_;
-};
+SearchRequest AnalysisRequest() {
+  SearchRequest request = ModuleRequest();
+  request.settings.UseJoseki = 0;
+  request.show_progress = false;
+  EngineSettingsRecord& settings = request.settings;
+  if (settings.HisshoDepth > settings.KansakiDepth) settings.KansakiDepth = settings.HisshoDepth;
+  return request;
+}
 
 int EmptySquares(const Board& board) {
   MoveList list;
@@ -39,11 +33,14 @@ int EmptySquares(const Board& board) {
 
 // The value of the position after the engine's side (colour 1 of the
 // normalised board `after`) has moved, at the root's regime for `empties`.
-double ChildValue(const Board& after, int empties) {
+double ChildValue(const SearchRequest& request, const Board& after, int empties) {
   MoveList list;
   ListEmpties(after, list);
-  if (empties <= EngineSettings.KansakiDepth) return RunExactSolve(after, list, -1, -kWindow, 0);
-  return RunMidgameSearch(after, list, -1, -kWindow, MidgameDepthFor(empties), 0) / 100.0;
+  if (empties <= request.settings.KansakiDepth) {
+    return RunSearch(request.implementation, SearchKind::Exact, after, list, -1, -kWindow, 0, 0).value;
+  }
+  const int depth = MidgameDepthFor(request.settings, empties);
+  return RunSearch(request.implementation, SearchKind::Midgame, after, list, -1, -kWindow, depth, 0).value / 100.0;
 }
 
 std::string SquareName(int square) {
@@ -83,30 +80,26 @@ SideSummary Summarise(const std::vector<AnalysedMove>& moves, int colour) {
 }  // namespace
 
 PositionJudgement JudgePosition(const Board& board, int side) {
-  AnalysisSettings settings;
+  const SearchRequest request = AnalysisRequest();
   PositionJudgement judgement;
   const int empties = EmptySquares(board);
-  judgement.exact = empties <= EngineSettings.KansakiDepth;
-  judgement.depth = judgement.exact ? 0 : MidgameDepthFor(empties);
+  judgement.exact = empties <= request.settings.KansakiDepth;
+  judgement.depth = judgement.exact ? 0 : MidgameDepthFor(request.settings, empties);
   if (!HasLegalMove(board, side)) return judgement;
-  int x = -1;
-  int y = 0;
-  int score = 0;
-  ChooseMove(board, side, &x, &y, &score);
-  if (x < 1) return judgement;
-  judgement.best = SquareIndex(x, y);
+  const RootChoice choice = ChooseSearchedMove(request, board, side);
+  if (choice.square == 0) return judgement;
+  judgement.best = choice.square;
   // The last empty square is played without a search: its value is solved.
-  judgement.eval = empties == 1 ? JudgeMove(board, side, judgement.best) : score / 100.0;
+  judgement.eval = choice.searched ? choice.score / 100.0 : JudgeMove(board, side, judgement.best);
   return judgement;
 }
 
 double JudgeMove(const Board& board, int side, int square) {
-  AnalysisSettings settings;
   Board work;
   NormaliseBoard(board, work, side);
   Board after;
   if (!PlayMove(work, after, square, 1)) return 0;
-  return ChildValue(after, EmptySquares(board));
+  return ChildValue(AnalysisRequest(), after, EmptySquares(board));
 }
 
 GameAnalysis AnalyseGame(const PlayedGame& game, const MarkThresholds& thresholds,

@@ -6,13 +6,16 @@
 
 #include <cstdint>
 
-enum class SearchKind { Evaluate, Midgame, Exact, Wld };
+#include "search/search.h"
 
 struct SearchCallResult {
-  bool parsed = false;
+  bool parsed = false;  // false when the text is not a position string
   int value = 0;
   uint64_t nodes = 0;
 };
 
-// Evaluate is of the Board as parsed, in host colours.
-SearchCallResult CallSearch(const char* position, SearchKind kind, int depth);
+SearchCallResult CallSearch(SearchImplementation implementation, const char* position, SearchKind kind, int depth);
+
+// The static evaluation of the position as parsed, in host colours (no
+// nodes).
+SearchCallResult CallEvaluation(SearchImplementation implementation, const char* position);

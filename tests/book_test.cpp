@@ -323,7 +323,7 @@ TEST(BookStep, BookMoveEndsTheThinkWithoutSearchOrRemark) {
   {
     ProgressCapture capture;
     int x = 0, y = 0, score = 12345;
-    const std::string message = ChooseMove(board, side, &x, &y, &score);
+    const std::string message = ChooseMove(ModuleRequest(), board, side, &x, &y, &score);
     EXPECT_EQ(message, kBookMoveMessage);
     EXPECT_EQ(SquareIndex(x, y), Sq("f4"));
     EXPECT_EQ(score, 12345);

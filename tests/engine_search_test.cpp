@@ -13,13 +13,13 @@
 #include "board/rules.h"
 #include "engine/position.h"
 #include "engine/think.h"
-#include "search/dispatch.h"
-#include "search/evaluate.h"
-#include "search/fast/bitboard.h"
-#include "search/fast/fast_search.h"
-#include "search/fast/stability.h"
-#include "search/posstate.h"
-#include "search/root.h"
+#include "engine/exports.h"
+#include "engine/posstate.h"
+#include "engine/root.h"
+#include "search/engine/bitboard.h"
+#include "search/engine/engine.h"
+#include "search/engine/stability.h"
+#include "search/reference/reference.h"
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/test_positions.h"
@@ -168,19 +168,9 @@ std::vector<Sample> Pick(const std::vector<Sample>& pool, int low, int high, int
   return picked;
 }
 
-enum class Solver { Midgame, Exact, Wld };
-
-int RunSearch(SearchImplementation implementation, Solver solver, const Board& board, const MoveList& list, int colour,
-              int bound, int depth, int passed) {
-  ActiveSearch = implementation;
-  int value = 0;
-  switch (solver) {
-    case Solver::Midgame: value = RunMidgameSearch(board, list, colour, bound, depth, passed); break;
-    case Solver::Exact: value = RunExactSolve(board, list, colour, bound, passed); break;
-    case Solver::Wld: value = RunWldSolve(board, list, colour, bound, passed); break;
-  }
-  ActiveSearch = SearchImplementation::Engine;
-  return value;
+int Value(SearchImplementation implementation, SearchKind kind, const Board& board, const MoveList& list, int colour,
+          int bound, int depth, int passed) {
+  return RunSearch(implementation, kind, board, list, colour, bound, depth, passed).value;
 }
 
 // One call answered by both implementations. The win/loss/draw solver must
@@ -188,13 +178,13 @@ int RunSearch(SearchImplementation implementation, Solver solver, const Board& b
 // bound the value lies; on its open side (below the bound at a maximising
 // node, above at a minimising one) they answer the exact value, on the other
 // a bound that the exact value respects.
-void ExpectSameAnswer(Solver solver, const Board& board, const MoveList& list, int colour, int bound, int depth,
+void ExpectSameAnswer(SearchKind solver, const Board& board, const MoveList& list, int colour, int bound, int depth,
                       int passed = 0) {
-  const int reference = RunSearch(SearchImplementation::Reference, solver, board, list, colour, bound, depth, passed);
-  const int engine = RunSearch(SearchImplementation::Engine, solver, board, list, colour, bound, depth, passed);
+  const int reference = Value(SearchImplementation::Reference, solver, board, list, colour, bound, depth, passed);
+  const int engine = Value(SearchImplementation::Engine, solver, board, list, colour, bound, depth, passed);
   const std::string call = Describe(board) + " colour " + std::to_string(colour) + " bound " + std::to_string(bound) +
                            " depth " + std::to_string(depth) + " passed " + std::to_string(passed);
-  if (solver == Solver::Wld) {
+  if (solver == SearchKind::Wld) {
     EXPECT_EQ(engine, reference) << call;
     return;
   }
@@ -206,7 +196,7 @@ void ExpectSameAnswer(Solver solver, const Board& board, const MoveList& list, i
     return;
   }
   const int wide = maximising ? kWindow : -kWindow;
-  const int exact = RunSearch(SearchImplementation::Reference, solver, board, list, colour, wide, depth, passed);
+  const int exact = Value(SearchImplementation::Reference, solver, board, list, colour, wide, depth, passed);
   if (maximising) {
     EXPECT_LE(engine, exact) << call;
   } else {
@@ -223,7 +213,7 @@ enum class Effort { Light, Thorough };
 // Each sample with both colours, at the open window, just around the true
 // value, at the given extra bounds, after a pass, and with the list
 // shuffled (the win/loss/draw solver's answer depends on the list order).
-void CompareSearches(Solver solver, const std::vector<Sample>& samples, const std::vector<int>& depths,
+void CompareSearches(SearchKind solver, const std::vector<Sample>& samples, const std::vector<int>& depths,
                      const std::vector<int>& extra_bounds, uint64_t seed, Effort effort = Effort::Thorough) {
   Random random(seed);
   const bool thorough = effort == Effort::Thorough;
@@ -234,7 +224,7 @@ void CompareSearches(Solver solver, const std::vector<Sample>& samples, const st
       for (int colour : {1, -1, 255}) {
         if (colour == 255 && !thorough) continue;
         const int wide = ColourByte(colour) == 1 ? kWindow : -kWindow;
-        const int v = RunSearch(SearchImplementation::Reference, solver, sample.board, list, colour, wide, depth, 0);
+        const int v = Value(SearchImplementation::Reference, solver, sample.board, list, colour, wide, depth, 0);
         std::vector<int> bounds = {wide, v - 1, v + 1};
         if (thorough) {
           bounds.insert(bounds.end(), {-wide, v});
@@ -270,31 +260,31 @@ TEST(EngineSearch, WeightMasksMatchTheEvaluationTable) {
     for (int g = 0; g < 4; ++g) {
       if ((groups[g] & bitboard::Bit(b)) != 0) weight += values[g];
     }
-    EXPECT_EQ(weight, EvalWeights[bitboard::MailboxSquare(b) - 10]) << "bit " << b;
+    EXPECT_EQ(weight, reference::EvalWeights[bitboard::SquareOfBit(b) - 10]) << "bit " << b;
   }
 }
 
 TEST(EngineSearch, SquareNumberingRoundTrips) {
   for (int b = 0; b < 64; ++b) {
-    const int s = bitboard::MailboxSquare(b);
+    const int s = bitboard::SquareOfBit(b);
     EXPECT_TRUE(IsPlayableSquare(s));
     EXPECT_EQ(bitboard::BitOfSquare(s), b);
   }
-  EXPECT_EQ(bitboard::MailboxSquare(0), SquareIndex(1, 1));
-  EXPECT_EQ(bitboard::MailboxSquare(7), SquareIndex(8, 1));
-  EXPECT_EQ(bitboard::MailboxSquare(56), SquareIndex(1, 8));
+  EXPECT_EQ(bitboard::SquareOfBit(0), SquareIndex(1, 1));
+  EXPECT_EQ(bitboard::SquareOfBit(7), SquareIndex(8, 1));
+  EXPECT_EQ(bitboard::SquareOfBit(56), SquareIndex(1, 8));
 }
 
-// Legal moves, turned discs and the last-square count against the mailbox
+// Legal moves, turned discs and the last-square count against the Board
 // rules, square by square, for both colours.
-TEST(EngineSearch, MoveRulesMatchTheMailboxRules) {
+TEST(EngineSearch, MoveRulesMatchTheBoardRules) {
   std::vector<Sample> samples = GamePool();
   const std::vector<Sample> boards = RandomBoards(7, 300);
   samples.insert(samples.end(), boards.begin(), boards.end());
   for (const Sample& sample : samples) {
     uint64_t side1 = 0;
     uint64_t side2 = 0;
-    ASSERT_TRUE(BoardToMasks(sample.board, side1, side2));
+    ASSERT_TRUE(engine::BoardToMasks(sample.board, side1, side2));
     for (int colour : {1, -1}) {
       const uint64_t me = colour == 1 ? side1 : side2;
       const uint64_t opp = colour == 1 ? side2 : side1;
@@ -306,7 +296,7 @@ TEST(EngineSearch, MoveRulesMatchTheMailboxRules) {
                 bitboard::PopCount(legal) - bitboard::PopCount(bitboard::LegalMoves(opp, me)));
       const bitboard::NeighbourCount neighbours = bitboard::CountEmptyNeighbours(~(side1 | side2));
       for (int b = 0; b < 64; ++b) {
-        const int s = bitboard::MailboxSquare(b);
+        const int s = bitboard::SquareOfBit(b);
         Board after;
         const int played = PlayMove(sample.board, after, s, colour);
         ASSERT_EQ((legal >> b) & 1, static_cast<uint64_t>(played)) << Describe(sample.board) << " square " << s;
@@ -316,7 +306,7 @@ TEST(EngineSearch, MoveRulesMatchTheMailboxRules) {
         if (played) {
           uint64_t after1 = 0;
           uint64_t after2 = 0;
-          ASSERT_TRUE(BoardToMasks(after, after1, after2));
+          ASSERT_TRUE(engine::BoardToMasks(after, after1, after2));
           expected = (colour == 1 ? after1 : after2) & opp;
         }
         ASSERT_EQ(flipped, expected) << Describe(sample.board) << " square " << s << " colour " << colour;
@@ -338,17 +328,17 @@ TEST(EngineSearch, LastSquareCountMatchesTheTurnedDiscs) {
     ++boards;
     uint64_t side1 = 0;
     uint64_t side2 = 0;
-    ASSERT_TRUE(BoardToMasks(sample.board, side1, side2));
+    ASSERT_TRUE(engine::BoardToMasks(sample.board, side1, side2));
     for (int b = 0; b < 64; ++b) {
       const uint64_t hole = ~bitboard::Bit(b);
       for (int colour : {1, -1}) {
         const uint64_t me = (colour == 1 ? side1 : side2) & hole;
         const uint64_t opp = (colour == 1 ? side2 : side1) & hole;
         Board board = sample.board;
-        board.cell[bitboard::MailboxSquare(b)] = kEmpty;
+        board.cell[bitboard::SquareOfBit(b)] = kEmpty;
         Board after;
         int expected = 0;
-        if (PlayMove(board, after, bitboard::MailboxSquare(b), colour)) {
+        if (PlayMove(board, after, bitboard::SquareOfBit(b), colour)) {
           expected = (colour * (DiscSum(after) - DiscSum(board)) - 1) / 2;
         }
         EXPECT_EQ(bitboard::LastFlipCount(b, me), expected) << Describe(board) << " bit " << b;
@@ -378,7 +368,7 @@ TEST(EngineSearch, EvaluateMatchesOnEveryPosition) {
   Board start;
   SetStartPosition(start);
   samples.push_back({start, 60});
-  for (const Sample& sample : samples) EXPECT_EQ(FastEvaluate(sample.board), Evaluate(sample.board)) << Describe(sample.board);
+  for (const Sample& sample : samples) EXPECT_EQ(engine::Evaluate(sample.board), reference::Evaluate(sample.board)) << Describe(sample.board);
 }
 
 // The pool must hold the positions the searches treat specially, or the
@@ -397,19 +387,19 @@ TEST(EngineSearch, PositionPoolCoversPassesAndFinishedGames) {
 
 TEST(EngineSearch, MidgameAgreesAtEveryDepthUpToFive) {
   const std::vector<Sample> shallow = WithOddBoards(Pick(GamePool(), 0, 60, 2), 64, 13);
-  CompareSearches(Solver::Midgame, shallow, {0, 1, 2, 3}, {50, -50, 9999, -9999}, 1);
-  CompareSearches(Solver::Midgame, Pick(GamePool(), 0, 60, 1, 4), {4, 5}, {}, 2, Effort::Light);
+  CompareSearches(SearchKind::Midgame, shallow, {0, 1, 2, 3}, {50, -50, 9999, -9999}, 1);
+  CompareSearches(SearchKind::Midgame, Pick(GamePool(), 0, 60, 1, 4), {4, 5}, {}, 2, Effort::Light);
 }
 
 TEST(EngineSearch, ExactSolveAgrees) {
-  CompareSearches(Solver::Exact, WithOddBoards(Pick(GamePool(), 0, 9, 3), 9, 17), {0}, {64, -64, 0}, 4);
-  CompareSearches(Solver::Exact, Pick(GamePool(), 11, 12, 1), {0}, {}, 6, Effort::Light);
+  CompareSearches(SearchKind::Exact, WithOddBoards(Pick(GamePool(), 0, 9, 3), 9, 17), {0}, {64, -64, 0}, 4);
+  CompareSearches(SearchKind::Exact, Pick(GamePool(), 11, 12, 1), {0}, {}, 6, Effort::Light);
 }
 
 // The win/loss/draw solver's values, raw ones included, in many list orders.
 TEST(EngineSearch, WldSolveAnswersTheSameValues) {
-  CompareSearches(Solver::Wld, WithOddBoards(Pick(GamePool(), 0, 12, 3), 12, 19), {0}, {1, -1, 0, 2, -2, 30, -30}, 5);
-  CompareSearches(Solver::Wld, Pick(GamePool(), 13, 14, 2), {0}, {}, 7, Effort::Light);
+  CompareSearches(SearchKind::Wld, WithOddBoards(Pick(GamePool(), 0, 12, 3), 12, 19), {0}, {1, -1, 0, 2, -2, 30, -30}, 5);
+  CompareSearches(SearchKind::Wld, Pick(GamePool(), 13, 14, 2), {0}, {}, 7, Effort::Light);
 }
 
 // Lists the bitboards cannot take and Boards with foreign cell codes go to
@@ -434,12 +424,12 @@ TEST(EngineSearch, UnusualListsAndBoardsAnswerAsTheReference) {
         {&open_wall, &list}};
     for (const auto& [board, odd] : calls) {
       for (int colour : {1, -1}) {
-        ExpectSameAnswer(Solver::Midgame, *board, *odd, colour, 0, 3);
-        ExpectSameAnswer(Solver::Exact, *board, *odd, colour, 0, 0);
-        ExpectSameAnswer(Solver::Wld, *board, *odd, colour, 0, 0);
+        ExpectSameAnswer(SearchKind::Midgame, *board, *odd, colour, 0, 3);
+        ExpectSameAnswer(SearchKind::Exact, *board, *odd, colour, 0, 0);
+        ExpectSameAnswer(SearchKind::Wld, *board, *odd, colour, 0, 0);
       }
     }
-    EXPECT_EQ(FastEvaluate(foreign), Evaluate(foreign));
+    EXPECT_EQ(engine::Evaluate(foreign), reference::Evaluate(foreign));
   }
 }
 
@@ -456,11 +446,11 @@ TEST(EngineSearch, StableDiscsStayTheirs) {
     for (;;) {
       uint64_t black = 0;
       uint64_t white = 0;
-      ASSERT_TRUE(BoardToMasks(board, black, white));
+      ASSERT_TRUE(engine::BoardToMasks(board, black, white));
       ASSERT_EQ(black & stable_black, stable_black) << Describe(board);
       ASSERT_EQ(white & stable_white, stable_white) << Describe(board);
-      stable_black = fast::StableDiscs(black, white);
-      stable_white = fast::StableDiscs(white, black);
+      stable_black = engine::StableDiscs(black, white);
+      stable_white = engine::StableDiscs(white, black);
       stable_seen += std::popcount(stable_black | stable_white);
       int moves[64];
       int count = 0;
@@ -492,21 +482,20 @@ TEST(EngineSearch, TableSizeAndContentsChangeNoValue) {
   std::vector<int> values;
   for (const Sample& sample : samples) {
     const MoveList list = EmptiesOf(sample.board);
-    const Solver solver = sample.empties <= 14 ? Solver::Exact : Solver::Midgame;
+    const SearchKind solver = sample.empties <= 14 ? SearchKind::Exact : SearchKind::Midgame;
     ClearSearchTable();
-    SearchNodes = 0;
-    values.push_back(RunSearch(SearchImplementation::Engine, solver, sample.board, list, 1, kWindow, 6, 0));
-    const uint64_t nodes = SearchNodes;
+    const SearchResult first = RunSearch(SearchImplementation::Engine, solver, sample.board, list, 1, kWindow, 6, 0);
+    values.push_back(first.value);
     ClearSearchTable();
-    SearchNodes = 0;
-    EXPECT_EQ(RunSearch(SearchImplementation::Engine, solver, sample.board, list, 1, kWindow, 6, 0), values.back());
-    EXPECT_EQ(SearchNodes, nodes) << Describe(sample.board);
+    const SearchResult again = RunSearch(SearchImplementation::Engine, solver, sample.board, list, 1, kWindow, 6, 0);
+    EXPECT_EQ(again.value, first.value);
+    EXPECT_EQ(again.nodes, first.nodes) << Describe(sample.board);
   }
   EXPECT_FALSE(SetSearchTableSize(~size_t{0}));
   for (size_t k = 0; k < samples.size(); ++k) {
-    const Solver solver = samples[k].empties <= 14 ? Solver::Exact : Solver::Midgame;
-    EXPECT_EQ(RunSearch(SearchImplementation::Engine, solver, samples[k].board, EmptiesOf(samples[k].board), 1, kWindow,
-                        6, 0),
+    const SearchKind solver = samples[k].empties <= 14 ? SearchKind::Exact : SearchKind::Midgame;
+    EXPECT_EQ(Value(SearchImplementation::Engine, solver, samples[k].board, EmptiesOf(samples[k].board), 1, kWindow, 6,
+                    0),
               values[k]);
   }
   EXPECT_TRUE(SetSearchTableSize(original));
@@ -540,23 +529,23 @@ struct DriverAnswer {
 };
 
 DriverAnswer AnswerWith(SearchImplementation implementation, const Board& board, int side) {
-  ActiveSearch = implementation;
+  SearchRequest request = ModuleRequest();
+  request.implementation = implementation;
   DriverAnswer answer;
   {
     ProgressCapture capture;
-    answer.message = ChooseMove(board, side, &answer.x, &answer.y, &answer.score);
+    answer.message = ChooseMove(request, board, side, &answer.x, &answer.y, &answer.score);
     answer.lines = capture.lines();
   }
   Board work;
   NormaliseBoard(board, work, side);
   MoveList list;
   ListEmpties(work, list);
-  OrderRootMoves(work, list);
+  OrderRootMoves(request, work, list);
   answer.order.assign(list.entry, list.entry + list.count);
   for (int s = kFirstSquare; s <= kLastSquare; ++s) {
-    if (IsLegalMove(board, s, side)) answer.move_scores.push_back(ScoreCandidateMove(board.cell, s, side));
+    if (IsLegalMove(board, s, side)) answer.move_scores.push_back(ScoreCandidateMove(request, board.cell, s, side));
   }
-  ActiveSearch = SearchImplementation::Engine;
   return answer;
 }
 

@@ -3,13 +3,15 @@
 #include "book/book.h"
 #include "commentary/commentary.h"
 #include "core/platform.h"
-#include "search/root.h"
+#include "engine/exports.h"
+#include "search/search.h"
 
 void ResetEngineState() {
   EngineSettings = DefaultSettings();
   Commentary = MoveCommentary{};
   while (Book.references > 0) ReleaseBook();
-  SkipRootOrdering = 0;
+  SelectSearchImplementation(SearchImplementation::Engine);
+  ClearSearchTable();
   CloseProgressWindow();
   MarkProgressAbsent();
 }

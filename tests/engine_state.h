@@ -4,7 +4,8 @@
 #include "core/settings.h"
 
 // Puts every module-wide record back as it is when the module loads: default
-// settings, empty commentary memory, no book, no progress strip.
+// settings, empty commentary memory, no book, no progress strip, the engine
+// searches and an empty search table.
 void ResetEngineState();
 
 // Restores the settings and the rest of the state when a test ends.

@@ -10,7 +10,7 @@
 
 #include "platform/posix/text_utf8.h"
 #include "tests/fixture_reader.h"
-#include "platform/posix/search_limits.h"
+#include "ui/search_limits.h"
 #include "tests/host_process.h"
 #include "tests/temp_files.h"
 

@@ -25,8 +25,8 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "platform/posix/setup_terminal.h"
-#include "search/evaluate.h"
-#include "search/root.h"
+#include "search/reference/reference.h"
+#include "engine/root.h"
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/temp_files.h"
@@ -255,7 +255,7 @@ int ExpectedScore(const int8_t* host, int square, int side) {
   if (!PlayMove(normalised, after, square, 1)) return 0;
   const MoveList list = EmptiesOf(after);
   const long long depth = EngineSettings.Depth + (list.count <= EngineSettings.HisshoDepth + 14LL ? 1 : 0);
-  return MidgameSearch(after, list, -1, -kWindow, UsableDepth(depth), 0);
+  return ReferenceMidgame(after, list, -1, -kWindow, UsableDepth(depth), 0);
 }
 
 struct HostBoardCase {
@@ -315,7 +315,6 @@ TEST(HostileMoveScore, AnyBoardSquareAndSideIsScoredFromAProperCopy) {
           ASSERT_EQ(score, ExpectedScore(host.board(), square, side))
               << test.name << ", square " << square << ", side " << side;
           ASSERT_EQ(EngineSettings.ShowProgress, 7);
-          ASSERT_EQ(SkipRootOrdering, 0);
         }
       }
       EXPECT_TRUE(host.Unchanged()) << test.name;
@@ -328,7 +327,6 @@ TEST(HostileMoveScore, NullBoardScoresZero) {
   for (int32_t square : {INT_MIN, 0, 10, 51, 80, INT_MAX}) {
     for (int32_t side : kHostileSides) {
       EXPECT_EQ(VellPosState(nullptr, square, side, 0), 0);
-      EXPECT_EQ(SkipRootOrdering, 0);
       EXPECT_EQ(EngineSettings.ShowProgress, 0);
     }
   }
@@ -375,7 +373,7 @@ int BestDiscs(const Board& board, int side) {
   int best = -1000;
   Board child;
   for (int s = kFirstSquare; s <= kLastSquare; ++s) {
-    if (PlayMove(normalised, child, s, 1)) best = std::max(best, ExactSolve(child, EmptiesOf(child), -1, -65, 0));
+    if (PlayMove(normalised, child, s, 1)) best = std::max(best, ReferenceExact(child, EmptiesOf(child), -1, -65, 0));
   }
   return best;
 }
@@ -439,7 +437,7 @@ TEST(HostileSettings, ExtremeDepthsInTheMoveScoring) {
       const int score = VellPosState(board.cell, square, side, 0);
       EXPECT_EQ(score, ExpectedScore(board.cell, square, side)) << depth << " " << hissho;
       if (depth + (hissho == INT_MAX ? 1 : 0) <= 0) {
-        EXPECT_EQ(score, Evaluate(seen)) << depth << " " << hissho;
+        EXPECT_EQ(score, reference::Evaluate(seen)) << depth << " " << hissho;
       }
     }
   }
@@ -477,8 +475,8 @@ TEST(HostileSettings, DepthRulesNeverOverflow) {
     EngineSettings.Depth = test.depth;
     EngineSettings.KansakiDepth = test.kansaki;
     EngineSettings.HisshoDepth = test.hissho;
-    EXPECT_EQ(MidgameDepthFor(test.empties), test.midgame) << test.depth << " " << test.hissho;
-    EXPECT_EQ(OrderingDepthFor(test.empties), test.ordering) << test.depth << " " << test.kansaki;
+    EXPECT_EQ(MidgameDepthFor(EngineSettings, test.empties), test.midgame) << test.depth << " " << test.hissho;
+    EXPECT_EQ(OrderingDepthFor(EngineSettings, test.empties), test.ordering) << test.depth << " " << test.kansaki;
   }
 }
 

@@ -10,7 +10,7 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "host/game_analysis.h"
-#include "host/nboard.h"
+#include "host/nboard_session.h"
 #include "host/positions.h"
 #include "tests/engine_state.h"
 #include "tests/host_process.h"

@@ -7,8 +7,8 @@
 
 #include "board/rules.h"
 #include "engine/exports.h"
-#include "search/evaluate.h"
-#include "search/root.h"
+#include "search/reference/reference.h"
+#include "engine/root.h"
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/test_positions.h"
@@ -26,7 +26,7 @@ int ExpectedScore(const Board& board, int square, int side) {
   if (!PlayMove(normalised, after, square, 1)) return 0;
   const MoveList list = EmptiesOf(after);
   const int depth = EngineSettings.Depth + (list.count <= EngineSettings.HisshoDepth + 14 ? 1 : 0);
-  return MidgameSearch(after, list, -1, -10000, depth, 0);
+  return ReferenceMidgame(after, list, -1, -10000, depth, 0);
 }
 
 }  // namespace
@@ -60,7 +60,7 @@ TEST(MoveScore, DepthIsCountedAfterTheMove) {
       PlayMove(normalised, after, s, 1);
       const MoveList list = EmptiesOf(after);
       ASSERT_EQ(list.count, 28);
-      EXPECT_EQ(VellPosState(board.cell, s, side, 0), MidgameSearch(after, list, -1, -10000, 6, 0));
+      EXPECT_EQ(VellPosState(board.cell, s, side, 0), ReferenceMidgame(after, list, -1, -10000, 6, 0));
       return;
     }
   }
@@ -90,7 +90,6 @@ TEST(MoveScore, RestoresItsSwitchesAndLeavesTheHostArrayAlone) {
     for (int square : {SquareIndex(6, 5), SquareIndex(1, 1), 40, 0, 9, 18, 81, 90, -1, 1000}) {
       VellPosState(board.cell, square, 1, 0);
       EXPECT_EQ(EngineSettings.ShowProgress, show);
-      EXPECT_EQ(SkipRootOrdering, 0);
       EXPECT_EQ(std::memcmp(board.cell, guard_copy.cell, sizeof board.cell), 0);
     }
   }

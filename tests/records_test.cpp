@@ -8,15 +8,17 @@
 #include <vector>
 
 #include "board/rules.h"
+#include "engine/exports.h"
 #include "engine/position.h"
 #include "engine/think.h"
 #include "host/game_analysis.h"
 #include "host/records.h"
-#include "search/dispatch.h"
-#include "search/root.h"
+#include "search/search.h"
+#include "engine/root.h"
 #include "tests/engine_state.h"
 #include "tests/host_process.h"
 #include "tests/temp_files.h"
+#include "tests/test_positions.h"
 
 namespace {
 
@@ -182,7 +184,7 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
     int x = -1;
     int y = 0;
     int score = 0;
-    ChooseMove(board, move.colour, &x, &y, &score);
+    ChooseMove(ModuleRequest(), board, move.colour, &x, &y, &score);
     EXPECT_EQ(move.best, SquareIndex(x, y)) << move.ply;
     EXPECT_DOUBLE_EQ(move.best_eval, score / 100.0) << move.ply;
     Board work;
@@ -191,7 +193,7 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
     ASSERT_TRUE(PlayMove(work, after, move.played, 1));
     MoveList list;
     ListEmpties(after, list);
-    const int played = RunMidgameSearch(after, list, -1, -kWindow, MidgameDepthFor(list.count + 1), 0);
+    const int played = ReferenceMidgame(after, list, -1, -kWindow, MidgameDepthFor(EngineSettings, list.count + 1), 0);
     EXPECT_DOUBLE_EQ(move.played_eval, played / 100.0) << move.ply;
     EXPECT_DOUBLE_EQ(move.loss, std::max(0.0, move.best_eval - move.played_eval)) << move.ply;
     const std::string mark = move.loss >= 0.3 ? "mistake" : move.loss >= 0.1 ? "inaccuracy" : "";

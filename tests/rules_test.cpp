@@ -1,5 +1,5 @@
 // The move rules, checked against a deliberately naive coordinate version
-// and on the cases where mailbox scans go wrong.
+// and on the cases where scans along the Board's lines go wrong.
 #include <gtest/gtest.h>
 
 #include <cstring>

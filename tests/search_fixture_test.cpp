@@ -5,8 +5,6 @@
 
 #include "board/board.h"
 #include "engine/position.h"
-#include "search/dispatch.h"
-#include "search/evaluate.h"
 #include "search/search.h"
 #include "tests/fixture_reader.h"
 
@@ -22,33 +20,29 @@ TEST(SearchReference, EveryRowMatchesValueAndNodes) {
     const auto expected_nodes = std::stoull(row.at("nodes"));
     const std::string& search = row.at("search");
     if (search == "evaluate") {
-      EXPECT_EQ(Evaluate(parsed), expected_value);
+      EXPECT_EQ(RunEvaluation(SearchImplementation::Reference, parsed), expected_value);
+      EXPECT_EQ(RunEvaluation(SearchImplementation::Engine, parsed), expected_value);
       continue;
     }
     Board board;
     NormaliseBoard(parsed, board, side);
     MoveList list;
     ListEmpties(board, list);
-    SearchNodes = 0;
-    int value = 0;
+    SearchKind kind = SearchKind::Midgame;
+    int depth = 0;
     if (search == "midgame") {
-      value = MidgameSearch(board, list, 1, 10000, std::stoi(row.at("depth")), 0);
+      depth = std::stoi(row.at("depth"));
     } else if (search == "exact") {
-      value = ExactSolve(board, list, 1, 10000, 0);
+      kind = SearchKind::Exact;
     } else {
       ASSERT_EQ(search, "wld");
-      value = WldSolve(board, list, 1, 10000, 0);
+      kind = SearchKind::Wld;
     }
-    EXPECT_EQ(value, expected_value);
-    EXPECT_EQ(SearchNodes, expected_nodes);
-    if (search == "midgame") {
-      value = RunMidgameSearch(board, list, 1, 10000, std::stoi(row.at("depth")), 0);
-    } else if (search == "exact") {
-      value = RunExactSolve(board, list, 1, 10000, 0);
-    } else {
-      value = RunWldSolve(board, list, 1, 10000, 0);
-    }
-    EXPECT_EQ(value, expected_value) << "engine";
+    const SearchResult reference = RunSearch(SearchImplementation::Reference, kind, board, list, 1, 10000, depth, 0);
+    EXPECT_EQ(reference.value, expected_value);
+    EXPECT_EQ(reference.nodes, expected_nodes);
+    const SearchResult engine = RunSearch(SearchImplementation::Engine, kind, board, list, 1, 10000, depth, 0);
+    EXPECT_EQ(engine.value, expected_value) << "engine";
   }
 }
 
@@ -67,8 +61,9 @@ TEST(SearchReference, EngineSolvesTheEndgameLadder) {
     MoveList list;
     ListEmpties(board, list);
     const bool exact = row.at("set").rfind("exact", 0) == 0;
-    const int value = exact ? RunExactSolve(board, list, 1, 10000, 0) : RunWldSolve(board, list, 1, 10000, 0);
-    EXPECT_EQ(value, std::stoi(row.at("reference_value")));
+    const SearchKind kind = exact ? SearchKind::Exact : SearchKind::Wld;
+    EXPECT_EQ(RunSearch(SearchImplementation::Engine, kind, board, list, 1, 10000, 0, 0).value,
+              std::stoi(row.at("reference_value")));
     ++solved;
   }
   EXPECT_EQ(solved, 60);

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "board/rules.h"
-#include "search/evaluate.h"
+#include "search/reference/reference.h"
 #include "search/search.h"
 #include "tests/test_positions.h"
 
@@ -28,7 +28,7 @@ TEST(Evaluate, HandWorkedPositions) {
       {"*0", 216},
       {"-------*", 179},  // h1, the mirror corner
   };
-  for (const Case& c : cases) EXPECT_EQ(Evaluate(BoardFromSquares(c.squares)), c.expected) << c.squares;
+  for (const Case& c : cases) EXPECT_EQ(reference::Evaluate(BoardFromSquares(c.squares)), c.expected) << c.squares;
 }
 
 TEST(Evaluate, FullBoardKeepsOnlyTheDiscTerm) {
@@ -38,9 +38,9 @@ TEST(Evaluate, FullBoardKeepsOnlyTheDiscTerm) {
   int disc_term = 0;
   for (int i = 0; i < 64; ++i) {
     const int s = SquareIndex(i % 8 + 1, i / 8 + 1);
-    disc_term += board.cell[s] * EvalWeights[s - 10] * 4;
+    disc_term += board.cell[s] * reference::EvalWeights[s - 10] * 4;
   }
-  EXPECT_EQ(Evaluate(board), disc_term);
+  EXPECT_EQ(reference::Evaluate(board), disc_term);
 }
 
 TEST(Evaluate, StaysBelowFiveThousand) {
@@ -48,11 +48,11 @@ TEST(Evaluate, StaysBelowFiveThousand) {
   for (int k = 0; k < 500; ++k) {
     int side = 1;
     Board board = RandomGamePosition(rng, k % 61, side);
-    const int value = Evaluate(board);
+    const int value = reference::Evaluate(board);
     EXPECT_LT(std::abs(value), 5000);
   }
   int sum = 0;
-  for (int w : EvalWeights) sum += w;
+  for (int w : reference::EvalWeights) sum += w;
   EXPECT_EQ(sum, 312);
 }
 
@@ -64,9 +64,9 @@ TEST(MidgameSearch, FullWindowEqualsPlainMinimax) {
     const MoveList list = EmptiesOf(board);
     const int depth = 1 + k % 4;
     // A minimising node called with bound -10000 returns the exact value.
-    EXPECT_EQ(MidgameSearch(board, list, -1, -10000, depth, 0), PlainMinimax(board, -1, depth, false)) << k;
+    EXPECT_EQ(ReferenceMidgame(board, list, -1, -10000, depth, 0), PlainMinimax(board, -1, depth, false)) << k;
     // And a maximising node with bound +10000 likewise.
-    EXPECT_EQ(MidgameSearch(board, list, 1, 10000, depth, 0), PlainMinimax(board, 1, depth, false)) << k;
+    EXPECT_EQ(ReferenceMidgame(board, list, 1, 10000, depth, 0), PlainMinimax(board, 1, depth, false)) << k;
   }
 }
 
@@ -78,13 +78,13 @@ TEST(MidgameSearch, FailSoftAroundTheBound) {
     const MoveList list = EmptiesOf(board);
     const int v = PlainMinimax(board, -1, 3, false);
     for (int bound : {v - 50, v - 1, v, v + 1, v + 50}) {
-      const int r = MidgameSearch(board, list, -1, bound, 3, 0);
+      const int r = ReferenceMidgame(board, list, -1, bound, 3, 0);
       if (r > bound) {
         EXPECT_EQ(r, v);
       } else {
         EXPECT_LE(v, r);
       }
-      const int max_r = MidgameSearch(board, list, 1, bound, 3, 0);
+      const int max_r = ReferenceMidgame(board, list, 1, bound, 3, 0);
       const int max_v = PlainMinimax(board, 1, 3, false);
       if (max_r < bound) {
         EXPECT_EQ(max_r, max_v);
@@ -113,19 +113,19 @@ TEST(MidgameSearch, GameEndsAndPasses) {
       {full_black.c_str(), -1, 2, 9999},
       {full_draw.c_str(), 1, 3, 0},
       // At depth 1 the pass reaches depth 0 and the full board is evaluated.
-      {full_black.c_str(), 1, 1, Evaluate(full)},
+      {full_black.c_str(), 1, 1, reference::Evaluate(full)},
       // Nobody can move though squares are empty: the raw count decides.
       {"0", 1, 2, -9999},
       {"*", -1, 4, 9999},
   };
   for (const Case& c : cases) {
     const Board board = BoardFromSquares(c.squares);
-    EXPECT_EQ(MidgameSearch(board, EmptiesOf(board), c.colour, c.colour == 1 ? 10000 : -10000, c.depth, 0),
+    EXPECT_EQ(ReferenceMidgame(board, EmptiesOf(board), c.colour, c.colour == 1 ? 10000 : -10000, c.depth, 0),
               c.expected)
         << c.squares << " depth " << c.depth;
   }
   // Depth 0 evaluates at once, finished game or not.
-  EXPECT_EQ(MidgameSearch(full, EmptiesOf(full), 1, 10000, 0, 0), Evaluate(full));
+  EXPECT_EQ(ReferenceMidgame(full, EmptiesOf(full), 1, 10000, 0, 0), reference::Evaluate(full));
 }
 
 TEST(MidgameSearch, PassIgnoresTheParentsBound) {
@@ -135,8 +135,7 @@ TEST(MidgameSearch, PassIgnoresTheParentsBound) {
   const MoveList list = EmptiesOf(board);
   const int v = PlainMinimax(board, -1, 3, false);
   for (int bound : {-10000, -9999, 0, 9999}) {
-    SearchNodes = 0;
-    EXPECT_EQ(MidgameSearch(board, list, -1, bound, 3, 0), v) << bound;
+    EXPECT_EQ(ReferenceMidgame(board, list, -1, bound, 3, 0), v) << bound;
   }
 }
 
@@ -157,14 +156,14 @@ TEST(MidgameSearch, MaximisingNodeReturnsTheValueThatReachedItsBound) {
     MoveList child_list = list;
     child_list.count = list.count - 1;
     child_list.entry[first] = list.entry[list.count - 1];
-    const int r = MidgameSearch(child, child_list, -1, -10000, 2, 0);
-    SearchNodes = 0;
-    EXPECT_EQ(MidgameSearch(board, list, 1, r - 100, 3, 0), r);
+    const SearchResult alone =
+        RunSearch(SearchImplementation::Reference, SearchKind::Midgame, child, child_list, -1, -10000, 2, 0);
+    const int r = alone.value;
+    const SearchResult node =
+        RunSearch(SearchImplementation::Reference, SearchKind::Midgame, board, list, 1, r - 100, 3, 0);
+    EXPECT_EQ(node.value, r);
     // One call for the node, then the first child's subtree only.
-    const uint64_t nodes = SearchNodes;
-    SearchNodes = 0;
-    MidgameSearch(child, child_list, -1, -10000, 2, 0);
-    EXPECT_EQ(nodes, SearchNodes + 1);
+    EXPECT_EQ(node.nodes, alone.nodes + 1);
     ++checked;
   }
   EXPECT_GE(checked, 20);
@@ -182,11 +181,11 @@ TEST(EndgameSolvers, MatchPerfectPlayOnSmallEndgames) {
     for (int colour : {1, -1}) {
       const int v = PerfectPlay(board, colour, false);
       const int full_window = colour == 1 ? 10000 : -10000;
-      EXPECT_EQ(ExactSolve(board, list, colour, full_window, 0), v) << k;
-      EXPECT_EQ(Sign(WldSolve(board, list, colour, full_window, 0)), Sign(v)) << k;
+      EXPECT_EQ(ReferenceExact(board, list, colour, full_window, 0), v) << k;
+      EXPECT_EQ(Sign(ReferenceWld(board, list, colour, full_window, 0)), Sign(v)) << k;
       // A minimising node with the exact value as its bound cannot go above it.
       if (colour == -1) {
-        EXPECT_LE(ExactSolve(board, list, -1, v, 0), v);
+        EXPECT_LE(ReferenceExact(board, list, -1, v, 0), v);
       }
     }
   }
@@ -198,23 +197,23 @@ TEST(EndgameSolvers, LastSquareAndFinishedBoards) {
   squares[63] = '-';  // h8 empty
   squares[62] = '0';  // g8 white: black can take h8 and turn it
   const Board takes = BoardFromSquares(squares);
-  EXPECT_EQ(ExactSolve(takes, EmptiesOf(takes), 1, 10000, 0), 64);
+  EXPECT_EQ(ReferenceExact(takes, EmptiesOf(takes), 1, 10000, 0), 64);
   // White to move cannot take h8 (no black disc to turn), black can.
-  EXPECT_EQ(ExactSolve(takes, EmptiesOf(takes), -1, -10000, 0), 64);
+  EXPECT_EQ(ReferenceExact(takes, EmptiesOf(takes), -1, -10000, 0), 64);
   // Nobody can take it: the disc difference of the board as it is.
   std::string stuck(64, '*');
   stuck[63] = '-';
   const Board nobody = BoardFromSquares(stuck);
-  EXPECT_EQ(ExactSolve(nobody, EmptiesOf(nobody), 1, 10000, 0), 63);
+  EXPECT_EQ(ReferenceExact(nobody, EmptiesOf(nobody), 1, 10000, 0), 63);
   // The one-empty rule passes the raw difference through the narrow solver.
-  EXPECT_EQ(WldSolve(nobody, EmptiesOf(nobody), 1, 10000, 0), 63);
+  EXPECT_EQ(ReferenceWld(nobody, EmptiesOf(nobody), 1, 10000, 0), 63);
   // A full board: both pass, DiscSum.
   std::string full(64, '0');
   full[0] = '*';
   const Board board = BoardFromSquares(full);
-  EXPECT_EQ(ExactSolve(board, EmptiesOf(board), 1, 10000, 0), -62);
-  EXPECT_EQ(WldSolve(board, EmptiesOf(board), -1, -10000, 0), -62);
+  EXPECT_EQ(ReferenceExact(board, EmptiesOf(board), 1, 10000, 0), -62);
+  EXPECT_EQ(ReferenceWld(board, EmptiesOf(board), -1, -10000, 0), -62);
   // Several empty squares and no moves: the raw difference, not a win score.
   const Board lone = BoardFromSquares("*");
-  EXPECT_EQ(ExactSolve(lone, EmptiesOf(lone), 1, 10000, 0), 1);
+  EXPECT_EQ(ReferenceExact(lone, EmptiesOf(lone), 1, 10000, 0), 1);
 }

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "board/rules.h"
-#include "search/evaluate.h"
+#include "search/reference/reference.h"
 
 bool CanMove(const Board& board, int colour) {
   for (int s = kFirstSquare; s <= kLastSquare; ++s) {
@@ -53,7 +53,7 @@ MoveList EmptiesOf(const Board& board) {
 // Depth-limited minimax of the midgame rules with no pruning: leaves are
 // Evaluate at depth 0 and +-9999/0 when neither side can move.
 int PlainMinimax(const Board& board, int colour, int depth, bool passed) {
-  if (depth == 0) return Evaluate(board);
+  if (depth == 0) return reference::Evaluate(board);
   bool moved = false;
   int best = colour == 1 ? -10000 : 10000;
   Board child;
@@ -84,4 +84,19 @@ int PerfectPlay(const Board& board, int colour, bool passed) {
   if (moved) return best;
   if (!passed) return PerfectPlay(board, -colour, true);
   return DiscSum(board);
+}
+
+int ReferenceMidgame(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed) {
+  uint64_t nodes = 0;
+  return reference::MidgameSearch(board, list, colour, bound, depth, passed, nodes);
+}
+
+int ReferenceExact(const Board& board, const MoveList& list, int colour, int bound, int passed) {
+  uint64_t nodes = 0;
+  return reference::ExactSolve(board, list, colour, bound, passed, nodes);
+}
+
+int ReferenceWld(const Board& board, const MoveList& list, int colour, int bound, int passed) {
+  uint64_t nodes = 0;
+  return reference::WldSolve(board, list, colour, bound, passed, nodes);
 }

@@ -28,5 +28,10 @@ int PlainMinimax(const Board& board, int colour, int depth, bool passed = false)
 // neither side can move, empty squares counting for nobody.
 int PerfectPlay(const Board& board, int colour, bool passed = false);
 
+// The reference searches as most tests call them: the value alone.
+int ReferenceMidgame(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed);
+int ReferenceExact(const Board& board, const MoveList& list, int colour, int bound, int passed);
+int ReferenceWld(const Board& board, const MoveList& list, int colour, int bound, int passed);
+
 // True when colour has any legal move.
 bool CanMove(const Board& board, int colour);

@@ -10,7 +10,7 @@
 #include "engine/exports.h"
 #include "engine/texts.h"
 #include "platform/posix/text_utf8.h"
-#include "search/root.h"
+#include "engine/root.h"
 #include "ui/setup_form.h"
 
 TEST(Texts, EveryTextConvertsBackToItsSpelling) {

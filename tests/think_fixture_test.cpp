@@ -57,7 +57,7 @@ TEST(ThinkReference, EveryGameReplaysMoveForMove) {
     int x = -1;
     int y = 0;
     int score = 0;
-    const char* message = ChooseMove(board, side, &x, &y, &score);
+    const char* message = ChooseMove(ModuleRequest(), board, side, &x, &y, &score);
     ASSERT_GE(x, 1);
     const char square[3] = {static_cast<char>('A' + x - 1), static_cast<char>('0' + y), '\0'};
     EXPECT_EQ(square, row.at("square"));

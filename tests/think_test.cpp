@@ -12,7 +12,7 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "engine/think.h"
-#include "search/root.h"
+#include "engine/root.h"
 #include "search/search.h"
 #include "tests/engine_state.h"
 #include "tests/progress_capture.h"
@@ -29,9 +29,9 @@ struct Choice {
   int square() const { return SquareIndex(x, y); }
 };
 
-Choice Choose(const Board& board, int side) {
+Choice Choose(const Board& board, int side, const SearchRequest& request = ModuleRequest()) {
   Choice choice;
-  const char* message = ChooseMove(board, side, &choice.x, &choice.y, &choice.score);
+  const char* message = ChooseMove(request, board, side, &choice.x, &choice.y, &choice.score);
   choice.message = message;
   return choice;
 }
@@ -97,7 +97,7 @@ TEST(RootOrdering, LegalMovesComeFirstBestFirst) {
     Board board;
     NormaliseBoard(host, board, side);
     MoveList list;
-    PrepareRootList(board, list);
+    PrepareRootList(ModuleRequest(), board, list);
     const int legal = LegalMoves(board, 1);
     ASSERT_EQ(list.count, EmptiesOf(board).count);
     int previous = 10000;
@@ -108,7 +108,7 @@ TEST(RootOrdering, LegalMovesComeFirstBestFirst) {
       Board child;
       PlayMove(board, child, list.entry[i], 1);
       MoveList child_list = EmptiesOf(child);
-      const int score = MidgameSearch(child, child_list, -1, -10000, 3, 0);
+      const int score = ReferenceMidgame(child, child_list, -1, -10000, 3, 0);
       EXPECT_LE(score, previous);
       previous = score;
     }
@@ -129,21 +129,21 @@ TEST(RootOrdering, DepthShownFollowsTheWinLossDrawBand) {
     NormaliseBoard(host, board, side);
     ProgressCapture capture;
     MoveList list;
-    PrepareRootList(board, list);
+    PrepareRootList(ModuleRequest(), board, list);
     ASSERT_EQ(capture.lines().size(), 1u);
     EXPECT_EQ(capture.lines()[0], "KMH(depth = " + std::to_string(c.depth) + ") を実行中...");
   }
   // Skipped ordering: column order and no text.
-  SkipRootOrdering = 1;
+  SearchRequest unordered = ModuleRequest();
+  unordered.order_root = false;
   int side = 1;
   const Board host = PositionWithEmpties(rng, 30, 1, side);
   ProgressCapture capture;
   MoveList list;
-  PrepareRootList(host, list);
+  PrepareRootList(unordered, host, list);
   EXPECT_TRUE(capture.lines().empty());
   const MoveList column = EmptiesOf(host);
   EXPECT_EQ(std::memcmp(list.entry, column.entry, sizeof(int32_t) * static_cast<size_t>(column.count)), 0);
-  SkipRootOrdering = 0;
 }
 
 TEST(ChooseMove, OneEmptySquareIsAnsweredWithoutSearch) {
@@ -184,10 +184,9 @@ TEST(ChooseMove, MaemukiCutSearchesOnlyTheFiveBestOrderedMoves) {
       Board work;
       NormaliseBoard(board, work, side);
       MoveList list;
-      SkipRootOrdering = 0;
       {
         ProgressCapture quiet;
-        PrepareRootList(work, list);
+        PrepareRootList(ModuleRequest(), work, list);
       }
       const int32_t* end = list.entry + (cut ? 5 : legal);
       EXPECT_NE(std::find(static_cast<const int32_t*>(list.entry), end, choice.square()), end);
@@ -206,7 +205,7 @@ TEST(ChooseMove, ExactRegimeFindsTheFirstBestMoveAndExaminesEveryMove) {
     MoveList list;
     {
       ProgressCapture quiet;
-      PrepareRootList(work, list);
+      PrepareRootList(ModuleRequest(), work, list);
     }
     const int legal = LegalMoves(work, 1);
     int best = -1000;
@@ -243,7 +242,7 @@ TEST(ChooseMove, WinLossDrawRegimeStopsAtTheFirstWin) {
     MoveList list;
     {
       ProgressCapture quiet;
-      PrepareRootList(work, list);
+      PrepareRootList(ModuleRequest(), work, list);
     }
     int first_win = -1;
     for (int i = 0; i < LegalMoves(work, 1) && first_win < 0; ++i) {
@@ -316,13 +315,13 @@ TEST(ChooseMove, FirstProgressLineUsesTheStartTextAfterSkippedIllegalEntries) {
   // Without ordering the column-order list starts with squares that are not
   // legal; the first searched move still gets the start text. (The cut by
   // list position is off, as it would skip every legal move here.)
-  SkipRootOrdering = 1;
   EngineSettings.MaemukiCut = 0;
+  SearchRequest unordered = ModuleRequest();
+  unordered.order_root = false;
   Board board;
   SetStartPosition(board);
   ProgressCapture capture;
-  const Choice choice = Choose(board, 1);
-  SkipRootOrdering = 0;
+  const Choice choice = Choose(board, 1, unordered);
   ASSERT_FALSE(capture.lines().empty());
   EXPECT_EQ(capture.lines()[0], "c4 から探索を開始します. (depth = 5)");
   EXPECT_EQ(capture.Count("を調べています"), 3);
@@ -340,7 +339,7 @@ TEST(ChooseMove, TiesKeepTheEarlierMoveInListOrder) {
   MoveList list;
   {
     ProgressCapture quiet;
-    PrepareRootList(work, list);
+    PrepareRootList(ModuleRequest(), work, list);
   }
   const Choice choice = Choose(board, 1);
   EXPECT_EQ(choice.square(), list.entry[0]);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/platform.h"
-#include "platform/posix/search_limits.h"
+#include "ui/search_limits.h"
 #include "platform/posix/text_utf8.h"
 #include "ui/setup_form.h"
 

@@ -1,0 +1,447 @@
+#include "host/nboard_session.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "board/rules.h"
+#include "engine/exports.h"
+#include "engine/position.h"
+#include "host/options.h"
+#include "host/output.h"
+#include "host/game_analysis.h"
+#include "host/positions.h"
+#include "platform/posix/progress_observer.h"
+#include "platform/posix/text_utf8.h"
+#include "core/settings.h"
+#include "engine/root.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+size_t SkipBlanks(const std::string& text, size_t at) {
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  return at;
+}
+
+std::string Trim(const std::string& text) {
+  const size_t first = SkipBlanks(text, 0);
+  size_t last = text.size();
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  size_t at = SkipBlanks(line, 0);
+  while (at < line.size()) {
+    size_t end = at;
+    while (end < line.size() && !IsBlank(line[end])) ++end;
+    words.push_back(line.substr(at, end - at));
+    at = SkipBlanks(line, end);
+  }
+  return words;
+}
+
+bool IsPass(const std::string& move) {
+  return move.size() == 2 && (move[0] == 'P' || move[0] == 'p') && (move[1] == 'A' || move[1] == 'a');
+}
+
+const char* ColourName(int colour) { return colour == 1 ? "black" : "white"; }
+
+std::string SquareText(int square) {
+  char text[3];
+  FormatSquareUpper(square, text);
+  return text;
+}
+
+// The move part of "f5/0.37/1.2".
+std::string MovePart(const std::string& text) { return Trim(text.substr(0, text.find('/'))); }
+
+// A number as the GUI reads it: two decimals, never NaN, never "-0.00".
+std::string FormatNumber(double value) {
+  if (!std::isfinite(value)) value = 0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  const std::string result = text;
+  return result == "-0.00" ? "0.00" : result;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && std::isfinite(value);
+}
+
+// One status line: the GUI shows it as the engine's state. Line breaks would
+// end the line early, so they become blanks.
+std::string StatusLine(const std::string& text) {
+  std::string line = text.empty() ? "status" : "status " + text;
+  for (char& c : line) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return line;
+}
+
+bool GameIsOver(const GamePosition& game) {
+  return !HasLegalMove(game.board, game.side) && !HasLegalMove(game.board, -game.side);
+}
+
+int EmptySquares(const Board& board) {
+  int count = 0;
+  for (int s = kFirstSquare; s <= kLastSquare; ++s) count += IsPlayableSquare(s) && board.cell[s] == kEmpty;
+  return count;
+}
+
+// BO[8 <64 squares> <side>].
+bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& error) {
+  size_t at = SkipBlanks(value, 0);
+  size_t end = at;
+  while (end < value.size() && !IsBlank(value[end])) ++end;
+  if (value.substr(at, end - at) != "8") {
+    error = "BO[] is not an 8x8 board (it must start with 8)";
+    return false;
+  }
+  // The squares and the side to move are the characters that are not blanks.
+  std::string squares;
+  for (at = end; at < value.size(); ++at) {
+    if (!IsBlank(value[at])) squares.push_back(value[at]);
+  }
+  if (squares.empty()) {
+    error = "BO[] holds no squares";
+    return false;
+  }
+  const char side = squares.back();
+  squares.pop_back();
+  if (squares.size() != 64) {
+    error = "BO[] holds " + std::to_string(squares.size()) + " squares before the side to move, not 64";
+    return false;
+  }
+  if (side != '*' && side != 'O') {
+    error = std::string("BO[] side to move '") + side + "' is neither '*' nor 'O'";
+    return false;
+  }
+  ClearBoard(game.board);
+  for (int i = 0; i < 64; ++i) {
+    const char c = squares[static_cast<size_t>(i)];
+    if (c != '*' && c != 'O' && c != '-') {
+      error = std::string("BO[] square '") + c + "' is none of '*', 'O' and '-'";
+      return false;
+    }
+    game.board.cell[SquareIndex(i % 8 + 1, i / 8 + 1)] = c == '*' ? 1 : c == 'O' ? -1 : kEmpty;
+  }
+  game.side = side == '*' ? 1 : -1;
+  return true;
+}
+
+// Forwards the engine's progress texts while one think runs.
+std::function<void(const std::string&)>* ProgressStatus = nullptr;
+
+void ForwardProgress(const char* text) {
+  if (ProgressStatus != nullptr) (*ProgressStatus)(Cp932ToUtf8(text));
+}
+
+}  // namespace
+
+bool PlayMoveText(GamePosition& game, const std::string& move, std::string& error) {
+  if (move.empty()) {
+    error = "no move given";
+    return false;
+  }
+  if (GameIsOver(game)) {
+    error = "the game is over";
+    return false;
+  }
+  const bool can_move = HasLegalMove(game.board, game.side);
+  if (IsPass(move)) {
+    if (can_move) {
+      error = std::string(ColourName(game.side)) + " has a legal move and may not pass";
+      return false;
+    }
+    game.side = -game.side;
+    return true;
+  }
+  const int square = ParseSquare(move.c_str());
+  if (square == 0) {
+    error = "'" + move + "' is not a square";
+    return false;
+  }
+  if (!can_move) {
+    error = std::string(ColourName(game.side)) + " has no legal move and must pass";
+    return false;
+  }
+  if (!PlayMove(game.board, game.board, square, game.side)) {
+    error = SquareText(square) + " is not a legal move for " + ColourName(game.side);
+    return false;
+  }
+  game.side = -game.side;
+  return true;
+}
+
+bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& error,
+                  std::vector<GamePosition>* history) {
+  size_t at = SkipBlanks(text, 0);
+  if (text.compare(at, 2, "(;") != 0) {
+    error = "a game record starts with (;";
+    return false;
+  }
+  at += 2;
+  GamePosition result;
+  std::vector<GamePosition> positions;
+  bool have_board = false;
+  int moves = 0;
+  for (;;) {
+    at = SkipBlanks(text, at);
+    if (at >= text.size()) {
+      error = "the record does not end with ;)";
+      return false;
+    }
+    if (text.compare(at, 2, ";)") == 0) break;
+    const size_t name_start = at;
+    while (at < text.size() && ((text[at] >= 'A' && text[at] <= 'Z') || (text[at] >= 'a' && text[at] <= 'z'))) ++at;
+    if (at == name_start) {
+      error = std::string("unexpected '") + text[at] + "' in the record";
+      return false;
+    }
+    const std::string name = text.substr(name_start, at - name_start);
+    if (at >= text.size() || text[at] != '[') {
+      error = name + " has no [value]";
+      return false;
+    }
+    std::string value;
+    bool closed = false;
+    for (++at; at < text.size();) {
+      const char c = text[at++];
+      if (c == '\\' && at < text.size()) {
+        value.push_back(text[at++]);
+      } else if (c == ']') {
+        closed = true;
+        break;
+      } else {
+        value.push_back(c);
+      }
+    }
+    if (!closed) {
+      error = name + "[ is not closed";
+      return false;
+    }
+    if (name == "BO") {
+      if (have_board) {
+        error = "the record has two BO[] boards";
+        return false;
+      }
+      if (!ReadGgfBoard(value, result, error)) return false;
+      have_board = true;
+      positions.push_back(result);
+    } else if (name == "B" || name == "W") {
+      ++moves;
+      const std::string where = "move " + std::to_string(moves) + " " + name + "[" + value + "]: ";
+      if (!have_board) {
+        error = where + "comes before the BO[] board";
+        return false;
+      }
+      if (GameIsOver(result)) {
+        error = where + "the game is over";
+        return false;
+      }
+      const int colour = name == "B" ? 1 : -1;
+      if (colour != result.side && !HasLegalMove(result.board, result.side) &&
+          HasLegalMove(result.board, colour)) {
+        result.side = colour;  // the record left the pass out
+      }
+      if (colour != result.side) {
+        error = where + ColourName(-colour) + " is to move";
+        return false;
+      }
+      std::string why;
+      if (!PlayMoveText(result, MovePart(value), why)) {
+        error = where + why;
+        return false;
+      }
+      positions.push_back(result);
+    }
+  }
+  if (!have_board) {
+    error = "the record has no BO[] board";
+    return false;
+  }
+  game = result;
+  if (history != nullptr) *history = positions;
+  return true;
+}
+
+NBoardSession::NBoardSession(LineSink sink) : sink_(std::move(sink)) {
+  SetStartPosition(position_.board);
+  history_.push_back(position_);
+}
+
+void NBoardSession::Emit(const std::string& line) {
+  if (written_ != nullptr) written_->push_back(line);
+  if (sink_) sink_(line);
+}
+
+void NBoardSession::Status(const std::string& text) { Emit(StatusLine(text)); }
+
+std::vector<std::string> NBoardSession::HandleLine(const std::string& raw) {
+  std::vector<std::string> written;
+  written_ = &written;
+  const std::string line = Trim(raw);
+  const std::vector<std::string> words = Words(line);
+  const std::string command = words.empty() ? "" : words[0];
+  if (command == "nboard") {
+    Emit("set myname Tenu");
+    if (words.size() < 2 || words[1] != "2") Status("Tenu speaks version 2 of the NBoard protocol");
+  } else if (command == "set") {
+    Set(line, words);
+  } else if (command == "move") {
+    Move(words);
+  } else if (command == "go") {
+    Go();
+  } else if (command == "hint") {
+    Hint(words);
+  } else if (command == "ping") {
+    Emit(words.size() < 2 ? "pong" : "pong " + words[1]);
+  } else if (command == "learn") {
+    Emit("learned");
+  } else if (command == "analyze") {
+    Analyze();
+  }
+  written_ = nullptr;
+  return written;
+}
+
+void NBoardSession::Set(const std::string& line, const std::vector<std::string>& words) {
+  if (words.size() < 2) return;
+  const std::string& what = words[1];
+  if (what == "depth") {
+    long long depth = 0;
+    if (words.size() != 3 || !ParseCount(words[2], depth) || depth < kNBoardMinDepth || depth > kNBoardMaxDepth) {
+      Status("set depth takes a whole number from " + std::to_string(kNBoardMinDepth) + " to " +
+             std::to_string(kNBoardMaxDepth) + "; the depth stays " + std::to_string(EngineSettings.Depth));
+      return;
+    }
+    EngineSettings.Depth = static_cast<int32_t>(depth);
+  } else if (what == "game") {
+    const std::string record = line.substr(line.find(what) + what.size());
+    GamePosition game;
+    std::vector<GamePosition> history;
+    std::string error;
+    if (!ParseGgfGame(record, game, error, &history)) {
+      Status("set game rejected: " + error + "; the position is unchanged");
+      return;
+    }
+    position_ = game;
+    history_ = history;
+  } else if (what == "contempt") {
+    double contempt = 0;
+    if (words.size() != 3 || !ParseNumber(words[2], contempt)) {
+      Status("set contempt takes a number");
+      return;
+    }
+    contempt_ = contempt;
+  }
+}
+
+void NBoardSession::Move(const std::vector<std::string>& words) {
+  if (words.size() < 2) {
+    Status("move needs a move; the position is unchanged");
+    return;
+  }
+  GamePosition next = position_;
+  std::string error;
+  if (!PlayMoveText(next, MovePart(words[1]), error)) {
+    Status("move " + words[1] + " rejected: " + error + "; the position is unchanged");
+    return;
+  }
+  position_ = next;
+  history_.push_back(next);
+}
+
+void NBoardSession::Go() {
+  const Board& board = position_.board;
+  const int side = position_.side;
+  if (!HasLegalMove(board, side)) {
+    if (GameIsOver(position_)) {
+      Status("the game is over; there is no move to give");
+    } else {
+      Emit("=== PA");
+    }
+    return;
+  }
+  char text[kPositionLength + 1];
+  FormatPosition(board, side, text);
+  std::function<void(const std::string&)> status = [this](const std::string& progress) { Status(progress); };
+  if (EngineSettings.ShowProgress != 0) {
+    ProgressStatus = &status;
+    SetProgressObserver(ForwardProgress);
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const std::string reply = LumThink(nullptr, text);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  SetProgressObserver(nullptr);
+  ProgressStatus = nullptr;
+
+  int square = ReplySquare(reply.c_str());
+  std::string evaluation = FormatNumber(std::strtod(ReplyEvaluationText(reply.c_str()).c_str(), nullptr));
+  if (square == 0 || !IsLegalMove(board, square, side)) {
+    // Not expected while a legal move exists, but the GUI waits for a move:
+    // the best-scored one goes instead.
+    Status("the engine answered " + Cp932ToUtf8(reply.c_str()) + ", which is no legal move here");
+    const MoveScore best = ScoreLegalMoves(board, side).front();
+    square = best.square;
+    evaluation = FormatNumber(best.score / 100.0);
+  } else {
+    const std::string remark = Cp932ToUtf8(ReplyMessage(reply.c_str()).c_str());
+    if (!remark.empty()) Status(remark);
+  }
+  Emit("=== " + SquareText(square) + "/" + evaluation + "/" + FormatNumber(seconds));
+}
+
+void NBoardSession::Hint(const std::vector<std::string>& words) {
+  long long count = 0;
+  if (words.size() < 2 || !ParseCount(words[1], count) || count < 1) {
+    Status("hint takes a number of moves, at least 1");
+    return;
+  }
+  const Board& board = position_.board;
+  const int side = position_.side;
+  if (!HasLegalMove(board, side)) {
+    Status(GameIsOver(position_) ? std::string("the game is over")
+                                 : std::string(ColourName(side)) + " has no legal move and must pass");
+    return;
+  }
+  const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
+  // The scoring searches the position after the move with the midgame depth
+  // for that many empty squares.
+  const std::string depth = std::to_string(MidgameDepthFor(EngineSettings, EmptySquares(board) - 1));
+  for (size_t k = 0; k < scores.size() && k < static_cast<size_t>(count); ++k) {
+    Emit("search " + SquareText(scores[k].square) + " " + FormatNumber(scores[k].score / 100.0) + " 0 " + depth);
+  }
+  Status("");
+}
+
+// The evaluation of every position of the game, from the side to move's
+// view, in discs: "analysis <moves made> <eval>", the last position first,
+// so that a GUI can draw the game's graph as the answers come. A position
+// is judged as `tenu analyze` judges it (the move the engine would choose,
+// the win/loss/draw band solved exactly); one whose side must pass gets the
+// other side's evaluation turned round, a finished one its disc difference.
+void NBoardSession::Analyze() {
+  for (size_t k = history_.size(); k-- > 0;) {
+    const GamePosition& at = history_[k];
+    double evaluation = 0;
+    if (GameIsOver(at)) {
+      evaluation = CountDiscs(at.board, at.side) - CountDiscs(at.board, -at.side);
+    } else if (!HasLegalMove(at.board, at.side)) {
+      evaluation = -JudgePosition(at.board, -at.side).eval;
+    } else {
+      evaluation = JudgePosition(at.board, at.side).eval;
+    }
+    Emit("analysis " + std::to_string(k) + " " + FormatNumber(evaluation));
+  }
+  Status("");
+}

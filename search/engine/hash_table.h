@@ -1,0 +1,90 @@
+// The transposition table of the engine searches: what earlier searches
+// learnt about a position (bounds on its value and its best move), kept
+// under the whole position so that a lookup never confuses two positions.
+//
+// The table is allocated once, at the first search or when its size is
+// set, and never during a search. When the allocation fails the searches
+// use a small table that is part of the program image: the same values,
+// found with more work.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+namespace engine {
+
+// What a depth field holds besides a midgame depth: the position was solved
+// to the end of the game, a disc difference with the empty squares left
+// counting for nobody, or given to the winner.
+constexpr uint8_t kSolvedDepth = 255;
+constexpr uint8_t kSolvedToWinnerDepth = 254;
+constexpr uint8_t kNoMove = 64;
+
+struct HashEntry {
+  uint64_t me = 0;   // the mover's discs
+  uint64_t opp = 0;  // the other side's discs
+  int16_t lower = 0;  // the value is at least lower ...
+  int16_t upper = 0;  // ... and at most upper, from the mover's view
+  uint8_t depth = 0;  // plies searched, or kSolvedDepth
+  uint8_t move = kNoMove;  // the best move found, a bit index
+  uint8_t work = 0;   // what the result cost: plies or empty squares
+  uint8_t age = 0;    // the search that last wrote the entry; 0 while unused
+};
+
+static_assert(sizeof(HashEntry) == 24, "entries are packed in 24 bytes");
+static_assert(std::is_trivially_copyable_v<HashEntry>, "a zeroed block of memory is a table of unused entries");
+
+// The bounds and best move of one position at one depth.
+struct HashProbe {
+  bool found = false;
+  int lower = 0;
+  int upper = 0;
+  int move = kNoMove;
+};
+
+class HashTable {
+ public:
+  // Entries per bucket: a position is looked for in one bucket only.
+  static constexpr int kBucket = 4;
+
+  // Bounds and move stored for (me, opp) at exactly this depth, and, when
+  // nothing is stored at that depth, the move stored at the deepest other
+  // one (found stays false then).
+  HashProbe Probe(uint64_t me, uint64_t opp, uint8_t depth) const;
+  // Records bounds and best move for (me, opp) at depth. `work` says how
+  // much the result cost (plies or empty squares); an entry of a search
+  // still running is replaced last, then the cheaper one.
+  void Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work);
+
+  // Starts a new search: allocates the table when that has not been done,
+  // and makes the entries of earlier searches the first to be replaced.
+  void NextSearch();
+  // Forgets everything (a search that must be reproducible node for node
+  // starts from an empty table).
+  void Clear();
+
+  // Allocates `bytes` worth of entries (at least one bucket); false when
+  // that fails, in which case the small built-in table is used.
+  bool Resize(size_t bytes);
+  size_t SizeInBytes() const { return buckets_ * kBucket * sizeof(HashEntry); }
+  bool UsesBuiltInTable() const;
+
+ private:
+  void EnsureAllocated();
+  size_t BucketOf(uint64_t me, uint64_t opp) const;
+
+  HashEntry* entries_ = nullptr;
+  size_t buckets_ = 0;
+  size_t requested_bytes_ = 0;
+  uint8_t age_ = 1;
+  bool allocated_ = false;
+};
+
+// The one table the engine searches share.
+HashTable& SharedTable();
+
+// The size the module allocates unless told otherwise.
+constexpr size_t kDefaultTableBytes = size_t{2} << 20;
+
+}  // namespace engine

@@ -1,0 +1,53 @@
+#include "search/search.h"
+
+#include "search/engine/engine.h"
+#include "search/engine/hash_table.h"
+#include "search/reference/reference.h"
+
+namespace {
+
+SearchResult RunReference(SearchKind kind, const Board& board, const MoveList& list, int colour, int bound, int depth,
+                          int passed) {
+  SearchResult result;
+  switch (kind) {
+    case SearchKind::Midgame:
+      result.value = reference::MidgameSearch(board, list, colour, bound, depth, passed, result.nodes);
+      break;
+    case SearchKind::Wld: result.value = reference::WldSolve(board, list, colour, bound, passed, result.nodes); break;
+    case SearchKind::Exact: result.value = reference::ExactSolve(board, list, colour, bound, passed, result.nodes); break;
+  }
+  return result;
+}
+
+SearchResult RunEngine(SearchKind kind, const Board& board, const MoveList& list, int colour, int bound, int depth,
+                       int passed) {
+  switch (kind) {
+    case SearchKind::Midgame: return engine::MidgameSearch(board, list, colour, bound, depth, passed);
+    case SearchKind::Wld: return engine::WldSolve(board, list, colour, bound, passed);
+    case SearchKind::Exact: return engine::ExactSolve(board, list, colour, bound, passed);
+  }
+  return {};
+}
+
+}  // namespace
+
+SearchResult RunSearch(SearchImplementation implementation, SearchKind kind, const Board& board,
+                       const MoveList& list, int colour, int bound, int depth, int passed) {
+  if (implementation == SearchImplementation::Engine) return RunEngine(kind, board, list, colour, bound, depth, passed);
+  return RunReference(kind, board, list, colour, bound, depth, passed);
+}
+
+int RunEvaluation(SearchImplementation implementation, const Board& board) {
+  if (implementation == SearchImplementation::Engine) return engine::Evaluate(board);
+  return reference::Evaluate(board);
+}
+
+PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner) {
+  return engine::SolvePosition(board, side, empties_to_winner);
+}
+
+bool SetSearchTableSize(size_t bytes) { return engine::SharedTable().Resize(bytes); }
+
+size_t SearchTableSize() { return engine::SharedTable().SizeInBytes(); }
+
+void ClearSearchTable() { engine::SharedTable().Clear(); }
