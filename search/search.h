@@ -79,6 +79,7 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
 // needed to find it. ClearSearchTable empties it, so that a search's node
 // count can be reproduced. SetSearchTableSize answers false when the memory
 // cannot be had; the searches then use a small built-in table.
+constexpr size_t kDefaultSearchTableBytes = size_t{2} << 20;
 bool SetSearchTableSize(size_t bytes);
 size_t SearchTableSize();
 void ClearSearchTable();

@@ -86,7 +86,7 @@ void HashTable::Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int u
 void HashTable::EnsureAllocated() {
   if (allocated_) return;
   allocated_ = true;
-  size_t bytes = requested_bytes_ != 0 ? requested_bytes_ : kDefaultTableBytes;
+  size_t bytes = requested_bytes_ != 0 ? requested_bytes_ : kDefaultSearchTableBytes;
   size_t buckets = bytes / (kBucket * sizeof(HashEntry));
   if (buckets < 1) buckets = 1;
   // More than half the address space is never there to be had; asking for

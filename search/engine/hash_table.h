@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "search/search.h"
+
 namespace engine {
 
 // What a depth field holds besides a midgame depth: the position was solved
@@ -83,8 +85,5 @@ class HashTable {
 
 // The one table the engine searches share.
 HashTable& SharedTable();
-
-// The size the module allocates unless told otherwise.
-constexpr size_t kDefaultTableBytes = size_t{2} << 20;
 
 }  // namespace engine
