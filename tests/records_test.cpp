@@ -3,11 +3,15 @@
 // separate searches, the graph's structure, the suite's totals.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "board/rules.h"
+#include "commentary/commentary.h"
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "engine/think.h"
@@ -176,7 +180,16 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
   MarkThresholds thresholds;
   thresholds.inaccuracy = 0.1;
   thresholds.mistake = 0.3;
+  // Analysis is no move of a game: the remark's memory and the random
+  // sequence are left as they were.
+  Commentary.LastScore = 1234;
+  const MoveCommentary remembered = Commentary;
+  std::srand(7);
+  const int next_random = std::rand();
+  std::srand(7);
   const GameAnalysis analysis = AnalyseGame(game, thresholds, nullptr);
+  EXPECT_EQ(std::rand(), next_random);
+  EXPECT_EQ(std::memcmp(&Commentary, &remembered, sizeof remembered), 0);
   ASSERT_EQ(analysis.moves.size(), 9u);
   Board board = game.start;
   int marked = 0;
