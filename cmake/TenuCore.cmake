@@ -34,11 +34,13 @@ set(TENU_CORE_SOURCES
   search/engine/exact.cpp
   search/engine/hash_table.cpp
   search/engine/midgame.cpp
+  search/engine/root_search.cpp
   search/engine/stability.cpp
   search/engine/wld.cpp
   search/reference/endgame.cpp
   search/reference/evaluate.cpp
   search/reference/midgame.cpp
+  search/reference/root.cpp
   search/search.cpp
   ui/settings.cpp
 )

@@ -16,22 +16,22 @@ void CopyHostBoard(const int8_t* hostBoard, Board& board) {
 
 int ScoreCandidateMove(const SearchRequest& request, const int8_t* hostBoard, int square, int side) {
   if (hostBoard == nullptr || !IsPlayableSquare(square)) return 0;
-  SearchRequest scoring = request;
-  scoring.order_root = false;
-  scoring.show_progress = false;
-
   Board position;
   CopyHostBoard(hostBoard, position);
   Board normalised;
   NormaliseBoard(position, normalised, ColourByte(side) == 1 ? 1 : -1);
-  Board after;
-  int score = 0;
-  if (PlayMove(normalised, after, square, +1)) {
-    MoveList list;
-    PrepareRootList(scoring, after, list);
-    score = RunSearch(scoring.implementation, SearchKind::Midgame, after, list, -1, -kWindow,
-                      MidgameDepthFor(scoring.settings, list.count), 0)
-                .value;
+  if (!IsLegalMove(normalised, square, +1)) return 0;
+  // The candidate is the root's one move, searched with the full window at
+  // the depth for the empty squares left after it; the list stays in column
+  // order (the move scoring orders nothing and shows no progress).
+  MoveList list;
+  ListEmpties(normalised, list);
+  RootSearch search;
+  search.kind = SearchKind::Midgame;
+  search.depth = MidgameDepthFor(request.settings, list.count - 1);
+  search.rule = RootRule::Every;
+  for (int i = 0; i < list.count; ++i) {
+    if (list.entry[i] == square) search.positions = uint64_t{1} << i;
   }
-  return score;
+  return SearchRoot(request.implementation, search, normalised, list).best;
 }

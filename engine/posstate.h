@@ -11,8 +11,8 @@
 // hostBoard: 91 bytes in the Board layout, host colours (1 and 0xFF). side:
 // 1, or any value whose low byte is not 1 for the other colour. Answers 0 for
 // a candidate that is not a legal move (or not a playable square). The
-// request gives the settings and the implementation; the position after the
-// move is never ordered and no progress is shown, whatever it says.
+// request gives the settings and the implementation; nothing is ordered and
+// no progress is shown, whatever it says.
 int ScoreCandidateMove(const SearchRequest& request, const int8_t* hostBoard, int square, int side);
 
 // A fresh Board holding the playable squares of a host array: proper walls,

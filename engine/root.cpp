@@ -54,27 +54,24 @@ uint64_t OrderRootMoves(const SearchRequest& request, const Board& board, MoveLi
     SetProgressText(text);
   }
 
-  MoveList child_list = list;
-  child_list.count = n - 1;
-  int score[64];
-  uint64_t nodes = 0;
-  Board child;
+  // Every legal move's exact value at the ordering depth; the others score
+  // -10000.
+  RootSearch search;
+  search.kind = SearchKind::Midgame;
+  search.depth = depth;
+  search.rule = RootRule::Every;
   for (int j = 0; j < n; ++j) {
-    const int s = list.entry[j];
-    if (PlayMove(board, child, s, +1)) {
-      child_list.entry[j] = list.entry[n - 1];
-      const SearchResult result =
-          RunSearch(request.implementation, SearchKind::Midgame, child, child_list, -1, -kWindow, depth, 0);
-      score[j] = result.value;
-      nodes += result.nodes;
-      child_list.entry[j] = s;
-    } else {
-      score[j] = -kWindow;
-    }
+    if (IsLegalMove(board, list.entry[j], 1)) search.positions |= uint64_t{1} << j;
   }
-
+  const RootResult result = SearchRoot(request.implementation, search, board, list);
+  int score[64];
+  for (int j = 0; j < n; ++j) score[j] = -kWindow;
+  for (int k = 0, j = 0; k < result.count; ++k) {
+    while (list.entry[j] != result.moves[k].square) ++j;
+    score[j] = result.moves[k].value;
+  }
   SortRootMoves(list, score);
-  return nodes;
+  return result.nodes;
 }
 
 uint64_t PrepareRootList(const SearchRequest& request, const Board& board, MoveList& list) {

@@ -13,16 +13,26 @@ namespace {
 
 char CommentBuffer[256];
 
-void ShowSquareLine(const char* format, int s, int depth) {
-  char text[80];
-  std::snprintf(text, sizeof text, format, SquareColumn(s) + 96, SquareRow(s), depth);
-  SetProgressText(text);
-}
+// The progress lines of the root loop, shown as each move starts: the
+// regime's start text for the first move searched, then the move with the
+// best so far and the square that holds it.
+struct ProgressLines {
+  SearchKind kind;
+  int depth;
+};
 
-void ShowSearchingLine(int s, int best, int chosen) {
+void ShowRootProgress(void* context, int s, int best, int chosen) {
+  const ProgressLines& lines = *static_cast<const ProgressLines*>(context);
   char text[80];
-  std::snprintf(text, sizeof text, kSearchingFormat, SquareColumn(s) + 96, SquareRow(s), best,
-                SquareColumn(chosen) + 96, SquareRow(chosen));
+  if (chosen == 0) {
+    const char* start = lines.kind == SearchKind::Exact ? kExactStartFormat
+                        : lines.kind == SearchKind::Wld ? kWldStartFormat
+                                                        : kMidgameStartFormat;
+    std::snprintf(text, sizeof text, start, SquareColumn(s) + 96, SquareRow(s), lines.depth);
+  } else {
+    std::snprintf(text, sizeof text, kSearchingFormat, SquareColumn(s) + 96, SquareRow(s), best,
+                  SquareColumn(chosen) + 96, SquareRow(chosen));
+  }
   SetProgressText(text);
 }
 
@@ -42,57 +52,38 @@ RootChoice ChooseSearchedMove(const SearchRequest& request, const Board& board, 
     return choice;
   }
 
-  int chosen = 0;
-  int best = -kWindow;
-  MoveList child = root;
-  child.count = n - 1;
-
-  SearchKind kind = SearchKind::Midgame;
+  RootSearch search;
+  search.kind = SearchKind::Midgame;
   int scale = 1;
   if (n <= settings.KansakiDepth) {
-    kind = SearchKind::Exact;
+    search.kind = SearchKind::Exact;
     scale = 100;
   } else if (n <= settings.HisshoDepth) {
-    kind = SearchKind::Wld;
+    search.kind = SearchKind::Wld;
     scale = 9999;
   }
-  const int depth = MidgameDepthFor(settings, n);
-
-  // Each root move is searched with the best result so far as its bound.
+  search.depth = MidgameDepthFor(settings, n);
+  // The legal moves in root order; in the midgame MaemukiCut keeps those
+  // at the list's first five positions.
   for (int i = 0; i < n; ++i) {
-    const int s = root.entry[i];
-    Board scratch;
-    if (!PlayMove(work, scratch, s, 1)) continue;
-    if (kind == SearchKind::Midgame && i >= 5 && settings.MaemukiCut != 0) continue;
-    if (request.show_progress) {
-      if (best == -kWindow) {
-        const char* start = kind == SearchKind::Exact ? kExactStartFormat
-                            : kind == SearchKind::Wld ? kWldStartFormat
-                                                      : kMidgameStartFormat;
-        ShowSquareLine(start, s, depth);
-      } else {
-        ShowSearchingLine(s, best, chosen);
-      }
-    }
-    child.entry[i] = root.entry[n - 1];
-    const SearchResult result = RunSearch(request.implementation, kind, scratch, child, -1, best, depth, 0);
-    child.entry[i] = s;
-    choice.nodes += result.nodes;
-    const int r = result.value;
-    // The first result is always taken, a later one when it beats the best.
-    if (chosen == 0 || r > best) {
-      chosen = s;
-      best = r;
-      if (kind == SearchKind::Wld && r > 0) break;  // a proven win ends the win/loss/draw loop
-    }
+    if (search.kind == SearchKind::Midgame && i >= 5 && settings.MaemukiCut != 0) continue;
+    if (IsLegalMove(work, root.entry[i], 1)) search.positions |= uint64_t{1} << i;
   }
+  ProgressLines lines{search.kind, search.depth};
+  if (request.show_progress) {
+    search.progress = ShowRootProgress;
+    search.progress_context = &lines;
+  }
+  search.new_table_age = !request.order_root;  // the ordering started this think's age
+  const RootResult result = SearchRoot(request.implementation, search, work, root);
 
-  choice.square = chosen;
-  choice.searched = chosen != 0;
-  choice.kind = kind;
-  choice.depth = depth;
-  choice.best = best;
-  choice.score = best * scale;  // results stay within +-64 discs, so this cannot overflow
+  choice.nodes += result.nodes;
+  choice.square = result.chosen;
+  choice.searched = result.chosen != 0;
+  choice.kind = search.kind;
+  choice.depth = search.depth;
+  choice.best = result.best;
+  choice.score = result.best * scale;  // results stay within +-64 discs, so this cannot overflow
   return choice;
 }
 

@@ -74,6 +74,7 @@ constexpr OptionSpec kOptionTable[] = {
     {Option::SearchExact, "--exact", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::SearchWld, "--wld", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::Timed, "--time", ValueKind::None, 0, 0, nullptr, nullptr},
+    {Option::TimeLimit, "--time", ValueKind::Number, 0, 1000000, nullptr, "a number of seconds (0: no limit)"},
     {Option::Compare, "--compare", ValueKind::None, 0, 0, nullptr, nullptr},
 };
 

@@ -42,6 +42,7 @@ enum class Option {
   SearchExact,     // search --exact
   SearchWld,       // search --wld
   Timed,           // search --time
+  TimeLimit,       // solve --time SECONDS
   Compare,         // bench --compare
 };
 

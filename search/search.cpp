@@ -42,8 +42,14 @@ int RunEvaluation(SearchImplementation implementation, const Board& board) {
   return reference::Evaluate(board);
 }
 
-PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner) {
-  return engine::SolvePosition(board, side, empties_to_winner);
+RootResult SearchRoot(SearchImplementation implementation, const RootSearch& search, const Board& board,
+                      const MoveList& list) {
+  if (implementation == SearchImplementation::Engine) return engine::SearchRoot(search, board, list);
+  return reference::SearchRoot(search, board, list);
+}
+
+PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner, const SolveControl& control) {
+  return engine::SolvePosition(board, side, empties_to_winner, control);
 }
 
 bool SetSearchTableSize(size_t bytes) { return engine::SharedTable().Resize(bytes); }

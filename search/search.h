@@ -60,18 +60,82 @@ SearchResult RunSearch(SearchImplementation implementation, SearchKind kind, con
 // The static evaluation of the midgame search, from side 1's view.
 int RunEvaluation(SearchImplementation implementation, const Board& board);
 
+// ---- A root's moves ---------------------------------------------------------
+// The moves of one root, side 1 to move on `board`, searched one after the
+// other at chosen positions of `list` (the root's empty squares in root
+// order). A move's child is searched with the list whose slot of the move
+// holds the list's last entry, colour -1, no pass, and as its bound the best
+// value so far (or -10000), exactly as a think's root loop calls the
+// searches; the engine finds the same answers with one table age, one
+// ordering preparation and null-window probes at the best so far.
+
+enum class RootRule {
+  // A think's: the first move searched is taken with its value; a later one
+  // replaces it only when strictly better; the win/loss/draw solver stops
+  // at the first win. A move that is not taken has only an upper bound.
+  Think,
+  // Every move's exact value (the root ordering, hints, analysis).
+  Every,
+};
+
+// Called before each move is searched, with the best value so far (-10000
+// before the first) and the square that holds it (0 before the first).
+using RootProgress = void (*)(void* context, int square, int best, int chosen);
+
+struct RootSearch {
+  SearchKind kind = SearchKind::Midgame;
+  int depth = 0;           // plies below each move (midgame only)
+  RootRule rule = RootRule::Think;
+  uint64_t positions = 0;  // bit i: search the move at list position i (a legal move)
+  RootProgress progress = nullptr;
+  void* progress_context = nullptr;
+  // The engine's table starts a new age: false for the main loop of a think
+  // whose ordering already started it.
+  bool new_table_age = true;
+};
+
+struct RootMove {
+  int square = 0;
+  int value = 0;       // side 1's view; exact when `exact`, else at most the best before it
+  bool exact = false;
+};
+
+struct RootResult {
+  int chosen = 0;       // the square taken, 0 when no move was searched
+  int best = -kWindow;  // its value
+  int count = 0;        // moves searched, in order
+  RootMove moves[64];
+  uint64_t nodes = 0;
+};
+
+RootResult SearchRoot(SearchImplementation implementation, const RootSearch& search, const Board& board,
+                      const MoveList& list);
+
 // The exact result of a position for its side to move (side 1 or -1, host
 // colours): the final disc difference under perfect play with the empty
 // squares left counting for nobody (as the engine counts them) or given to
 // the winner (as published endgame suites count them), a best move (a square
 // index, 0 when the side to move must pass or the game is over), and the
-// positions searched. Always the engine searches.
+// positions searched. Always the engine searches, the root's moves searched
+// as a think searches them.
 struct PositionSolution {
   int value = 0;
   int move = 0;
   uint64_t nodes = 0;
+  bool finished = true;  // false when the stop check ended it: value and move then mean nothing
 };
-PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner);
+// What a caller may watch and end a solve with: `progress` is called before
+// each root move; `stop` is asked every few thousand positions and ends the
+// solve once it answers true (tenu's time limit: the core keeps no clock).
+struct SolveControl {
+  RootProgress progress = nullptr;
+  void* progress_context = nullptr;
+  bool (*stop)(void* context) = nullptr;
+  void* stop_context = nullptr;
+};
+PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner,
+                               const SolveControl& control = SolveControl{});
+
 
 // The transposition table of the engine searches: allocated once, at the
 // first search (2 MiB unless SetSearchTableSize asked otherwise), and kept

@@ -227,8 +227,9 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
   EXPECT_NE(json.find("\"ply\": 9, \"colour\": \"black\", \"played\": \"c2\""), std::string::npos) << json;
 }
 
-// A suite's summary line counts solved and agreeing lines; a score that
-// differs only by the empty squares left at the end agrees, with both shown.
+// A suite's summary line counts solved and agreeing lines; scores give the
+// empty squares left at the end to the winner, as suites do; a line that
+// takes longer than --time is reported unsolved.
 TEST(SuiteSolving, TotalsAndTheEmptySquareConvention) {
   TempDir dir;
   // Black to move: the engine's exact ladder positions with their scores,
@@ -244,9 +245,17 @@ TEST(SuiteSolving, TotalsAndTheEmptySquareConvention) {
   for (char& c : file) c = c == '0' ? 'O' : c == '*' ? 'X' : c;
   const ProcessResult run = RunTenu({"solve", dir.Write("suite.txt", file)});
   EXPECT_EQ(run.status, 1) << run.err << run.out;  // the third annotation is wrong
-  EXPECT_NE(run.out.find("+63 (+64 with empty squares to the winner)"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("+64   "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("h8:+64 agree"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("-28"), std::string::npos) << run.out;
   const std::regex summary("solved 3, agree 2/3, nodes [0-9]+, time [0-9.]+ s\n$");
   EXPECT_TRUE(std::regex_search(run.out, summary)) << run.out;
   EXPECT_EQ(RunTenu({"solve", dir.Write("bad.txt", "not a suite line\n")}).status, 2);
+  // FFO #41 takes seconds.
+  const ProcessResult timed =
+      RunTenu({"solve", "--time", "0.05",
+               dir.Write("hard.txt", "-OOOOO----OOOOX--OOOOOO-XXXXXOO--XXOOX--OOXOXX----OXXO---OOO--O- X; H4:+0\n")});
+  EXPECT_EQ(timed.status, 1);
+  EXPECT_NE(timed.out.find("h4:+0 NOT SOLVED in 0.05 s"), std::string::npos) << timed.out;
+  EXPECT_NE(timed.out.find("solved 0, agree 0/0"), std::string::npos) << timed.out;
 }

@@ -1,4 +1,6 @@
 // tenu solve: every position of an endgame suite solved exactly.
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -12,7 +14,7 @@
 
 namespace {
 
-constexpr char kSolveUsage[] = "usage: tenu solve [--hash MB] (FILE | -)\n";
+constexpr char kSolveUsage[] = "usage: tenu solve [--hash MB] [--time SECONDS] (FILE | -)\n";
 
 std::string SquareName(int square) {
   if (square == 0) return "pa";
@@ -21,12 +23,43 @@ std::string SquareName(int square) {
   return text;
 }
 
+// One line's solve as it goes: its time limit, and the progress line on a
+// terminal (standard error), erased when the line's result is printed.
+struct LineWatch {
+  int number = 0;
+  bool show = false;
+  double limit = 0;  // seconds, 0 for none
+  std::chrono::steady_clock::time_point start;
+
+  double Elapsed() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+};
+
+bool PastLimit(void* context) {
+  const LineWatch& watch = *static_cast<const LineWatch*>(context);
+  return watch.limit > 0 && watch.Elapsed() >= watch.limit;
+}
+
+void ShowLineProgress(void* context, int square, int best, int chosen) {
+  const LineWatch& watch = *static_cast<const LineWatch*>(context);
+  if (!watch.show) return;
+  if (chosen == 0) {
+    std::fprintf(stderr, "\r\x1b[Kline %d: %.1f s, solving %s first", watch.number, watch.Elapsed(),
+                 SquareName(square).c_str());
+  } else {
+    std::fprintf(stderr, "\r\x1b[Kline %d: %.1f s, best so far %s %+d, trying %s", watch.number, watch.Elapsed(),
+                 SquareName(chosen).c_str(), best, SquareName(square).c_str());
+  }
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 int SolveCommand(const Args& args) {
   ParsedOptions parsed;
   std::string wrong;
-  if (!ParseOptions(args, {Option::Hash}, parsed, wrong) || !ApplyEngineOptions(parsed, wrong)) {
+  if (!ParseOptions(args, {Option::Hash, Option::TimeLimit}, parsed, wrong) || !ApplyEngineOptions(parsed, wrong)) {
     std::fprintf(stderr, "tenu solve: %s\n%s", wrong.c_str(), kSolveUsage);
     return 2;
   }
@@ -45,10 +78,22 @@ int SolveCommand(const Args& args) {
   }
   std::istream& source = file == "-" ? std::cin : in;
 
+  LineWatch watch;
+  watch.show = isatty(STDERR_FILENO) != 0;
+  watch.limit = parsed.Number(Option::TimeLimit, 0);
+  SolveControl control;
+  control.progress = ShowLineProgress;
+  control.progress_context = &watch;
+  control.stop = PastLimit;
+  control.stop_context = &watch;
+
+  // Scores as suites give them: the empty squares left at the end of the
+  // game go to the winner.
   std::printf("line  move  score          nodes     time      nodes/s  annotated\n");
   int solved = 0;
   int agreed = 0;
   int disagreed = 0;
+  int unfinished = 0;
   bool unreadable = false;
   uint64_t total_nodes = 0;
   double total_seconds = 0;
@@ -66,40 +111,43 @@ int SolveCommand(const Args& args) {
     // Each position from an empty table, so that its node count can be
     // reproduced; the time is the solve's alone.
     ClearSearchTable();
-    const auto start = std::chrono::steady_clock::now();
-    const PositionSolution solution = SolvePosition(line.board, line.side, false);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ++solved;
+    watch.number = number;
+    watch.start = std::chrono::steady_clock::now();
+    const PositionSolution solution = SolvePosition(line.board, line.side, true, control);
+    const double seconds = watch.Elapsed();
+    if (watch.show) std::fputs("\r\x1b[K", stderr);
     total_nodes += solution.nodes;
     total_seconds += seconds;
-    std::string score = (solution.value >= 0 ? "+" : "") + std::to_string(solution.value);
     std::string annotation = "-";
     if (line.annotated) {
       annotation = SquareName(line.annotated_square) + ":" + (line.annotated_score >= 0 ? "+" : "") +
                    std::to_string(line.annotated_score);
-      bool agree = solution.value == line.annotated_score;
-      if (!agree) {
-        // Suites give the empty squares left at the end to the winner; the
-        // engine counts them for nobody. Where that makes the difference,
-        // both scores are shown and the line agrees.
-        const PositionSolution to_winner = SolvePosition(line.board, line.side, true);
-        if (to_winner.value != solution.value) {
-          score += " (" + std::string(to_winner.value >= 0 ? "+" : "") + std::to_string(to_winner.value) +
-                   " with empty squares to the winner)";
-        }
-        agree = to_winner.value == line.annotated_score;
-      }
-      agreed += agree;
-      disagreed += !agree;
-      annotation += agree ? " agree" : " DIFFERENT";
     }
-    std::printf("%4d  %-4s  %-5s %14llu %8.3f s %12.0f  %s\n", number, SquareName(solution.move).c_str(),
-                score.c_str(), static_cast<unsigned long long>(solution.nodes), seconds,
+    std::string move = "-";
+    std::string score = "-";
+    if (!solution.finished) {
+      ++unfinished;
+      annotation += " NOT SOLVED in " + parsed.Text(Option::TimeLimit) + " s";
+    } else {
+      ++solved;
+      move = SquareName(solution.move);
+      score = (solution.value >= 0 ? "+" : "") + std::to_string(solution.value);
+      if (line.annotated) {
+        const bool agree = solution.value == line.annotated_score;
+        agreed += agree;
+        disagreed += !agree;
+        annotation += agree ? " agree" : " DIFFERENT";
+      }
+    }
+    std::printf("%4d  %-4s  %-5s %14llu %8.3f s %12.0f  %s\n", number, move.c_str(), score.c_str(),
+                static_cast<unsigned long long>(solution.nodes), seconds,
                 seconds > 0 ? static_cast<double>(solution.nodes) / seconds : 0.0, annotation.c_str());
     if (!FlushOutput()) break;
   }
-  std::printf("solved %d, agree %d/%d, nodes %llu, time %.3f s\n", solved, agreed, solved,
+  std::printf("solved %d, agree %d/%d, nodes %llu, time %.3f s", solved, agreed, solved,
               static_cast<unsigned long long>(total_nodes), total_seconds);
+  if (unfinished > 0) std::printf(", not solved in time %d", unfinished);
+  std::printf("\n");
   if (unreadable) return 2;
-  return disagreed == 0 ? 0 : 1;
+  return disagreed == 0 && unfinished == 0 ? 0 : 1;
 }

@@ -17,28 +17,17 @@ using bitboard::Bit;
 // The bitboards and the list of a search call as bit indices, or false when
 // the call must go to the reference search: the Board does not convert, or the
 // list is not the Board's empty squares, each once.
-struct SearchRoot {
+struct RootMasks {
   uint64_t side1;
   uint64_t side2;
   uint8_t list[64];
   int count;
 };
 
-bool PrepareRoot(const Board& board, const MoveList& list, SearchRoot& root) {
-  if (!BoardToMasks(board, root.side1, root.side2)) return false;
-  const int n = list.count;
-  if (n < 0 || n > 64) return false;
-  uint64_t listed = 0;
-  for (int k = 0; k < n; ++k) {
-    const int s = list.entry[k];
-    if (!IsPlayableSquare(s)) return false;
-    const int b = bitboard::BitOfSquare(s);
-    if ((listed & Bit(b)) != 0) return false;
-    listed |= Bit(b);
-    root.list[k] = static_cast<uint8_t>(b);
-  }
-  if (listed != ~(root.side1 | root.side2)) return false;
-  root.count = n;
+bool PrepareRoot(const Board& board, const MoveList& list, RootMasks& root) {
+  if (!BoardToMasks(board, root.side1, root.side2) || !ListsTheEmpties(list, root.side1, root.side2)) return false;
+  for (int k = 0; k < list.count; ++k) root.list[k] = static_cast<uint8_t>(bitboard::BitOfSquare(list.entry[k]));
+  root.count = list.count;
   return true;
 }
 
@@ -58,7 +47,7 @@ SearchContext StartSearch() {
 // side -1, whose value w is minus side 1's; side 1's value is wanted exactly
 // when it is above the bound, that is w below minus the bound.
 template <typename Search>
-int SearchAroundBound(const SearchRoot& root, int colour, int bound, int limit, Search search) {
+int SearchAroundBound(const RootMasks& root, int colour, int bound, int limit, Search search) {
   const int infinity = limit + 1;
   const bool maximising = IsMaximising(colour);
   long long beta = maximising ? static_cast<long long>(bound) : -static_cast<long long>(bound);
@@ -69,6 +58,20 @@ int SearchAroundBound(const SearchRoot& root, int colour, int bound, int limit, 
 }
 
 }  // namespace
+
+bool ListsTheEmpties(const MoveList& list, uint64_t side1, uint64_t side2) {
+  const int n = list.count;
+  if (n < 0 || n > 64) return false;
+  uint64_t listed = 0;
+  for (int k = 0; k < n; ++k) {
+    const int s = list.entry[k];
+    if (!IsPlayableSquare(s)) return false;
+    const uint64_t bit = Bit(bitboard::BitOfSquare(s));
+    if ((listed & bit) != 0) return false;
+    listed |= bit;
+  }
+  return listed == ~(side1 | side2);
+}
 
 bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2) {
   side1 = 0;
@@ -100,7 +103,7 @@ int Evaluate(const Board& board) {
 
 SearchResult MidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed) {
   SearchResult result;
-  SearchRoot root;
+  RootMasks root;
   if (!PrepareRoot(board, list, root) || depth < 0) {
     result.value = reference::MidgameSearch(board, list, colour, bound, depth, passed, result.nodes);
     return result;
@@ -115,7 +118,7 @@ SearchResult MidgameSearch(const Board& board, const MoveList& list, int colour,
 
 SearchResult ExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
   SearchResult result;
-  SearchRoot root;
+  RootMasks root;
   if (!PrepareRoot(board, list, root)) {
     result.value = reference::ExactSolve(board, list, colour, bound, passed, result.nodes);
     return result;
@@ -137,7 +140,7 @@ SearchResult ExactSolve(const Board& board, const MoveList& list, int colour, in
 
 SearchResult WldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed) {
   SearchResult result;
-  SearchRoot root;
+  RootMasks root;
   if (!PrepareRoot(board, list, root)) {
     result.value = reference::WldSolve(board, list, colour, bound, passed, result.nodes);
     return result;
@@ -154,7 +157,7 @@ SearchResult WldSolve(const Board& board, const MoveList& list, int colour, int 
   return result;
 }
 
-PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner) {
+PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner, const SolveControl& control) {
   PositionSolution solution;
   uint64_t black = 0;
   uint64_t white = 0;
@@ -163,28 +166,39 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
   const uint64_t opp = ColourByte(side) == 1 ? white : black;
   SearchContext context = StartSearch();
   context.empties_to_winner = empties_to_winner;
-  PrepareSolveOrdering(context, me, opp);
-  solution.value = ExactNegamax(context, me, opp, -65, 65);
-  // A move that keeps the value: the table's best move when it has one,
-  // else the first that a null-window solve shows to keep it (each cheap,
-  // with the table full of the solve just made).
+  context.stop_check = control.stop;
+  context.stop_context = control.stop_context;
   const uint64_t moves = bitboard::LegalMoves(me, opp);
-  const int stored = context.table->Probe(me, opp, context.SolvedDepth()).move;
-  uint64_t order[2] = {moves, 0};
-  if (stored != kNoMove && (moves & Bit(stored)) != 0) {
-    order[0] = Bit(stored);
-    order[1] = moves & ~Bit(stored);
+  if (moves == 0) {  // a pass, or the end of the game: no move to give
+    solution.value = ExactNegamax(context, me, opp, -kSolveInfinity, kSolveInfinity);
+    solution.nodes = context.nodes;
+    solution.finished = !context.stopped;
+    return solution;
   }
-  for (uint64_t group : order) {
-    for (; group != 0 && solution.move == 0; group &= group - 1) {
-      const int x = std::countr_zero(group);
-      const uint64_t flipped = bitboard::Flips(x, me, opp);
-      const int score = -ExactNegamax(context, opp & ~flipped, me | flipped | Bit(x), -solution.value,
-                                          -solution.value + 1);
-      if (score >= solution.value) solution.move = bitboard::SquareOfBit(x);
-    }
+  PrepareSolveOrdering(context, me, opp);
+  // The root's moves, the one the preparation found best first: a search
+  // of the root as a think searches it, where each later move only needs a
+  // null window at the best so far.
+  MoveList list;
+  list.count = 0;
+  const int stored = context.table->Probe(me, opp, 0).move;
+  if (stored != kNoMove && (moves & Bit(stored)) != 0) list.entry[list.count++] = bitboard::SquareOfBit(stored);
+  for (uint64_t rest = ~(me | opp); rest != 0; rest &= rest - 1) {
+    const int b = std::countr_zero(rest);
+    if (b != stored) list.entry[list.count++] = bitboard::SquareOfBit(b);
   }
-  solution.nodes = context.nodes;
+  RootSearch search;
+  search.kind = SearchKind::Exact;
+  search.progress = control.progress;
+  search.progress_context = control.progress_context;
+  for (int i = 0; i < list.count; ++i) {
+    if ((moves & Bit(bitboard::BitOfSquare(list.entry[i]))) != 0) search.positions |= uint64_t{1} << i;
+  }
+  const RootResult result = SearchRootMoves(context, search, me, opp, list);
+  solution.value = result.best;
+  solution.move = result.chosen;
+  solution.nodes = result.nodes;
+  solution.finished = !context.stopped;
   return solution;
 }
 

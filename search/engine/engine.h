@@ -28,12 +28,26 @@ SearchResult MidgameSearch(const Board& board, const MoveList& list, int colour,
 SearchResult ExactSolve(const Board& board, const MoveList& list, int colour, int bound, int passed);
 SearchResult WldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed);
 
-PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner);
+PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner, const SolveControl& control);
 
 // The bitboards of a Board: bit (row - 1) * 8 + (column - 1) of side1 for
 // each disc of colour 1, of side2 for colour -1. Answers false when some
 // playable cell holds another code than 0, 1 or -1 or some wall cell is not
 // a wall.
 bool BoardToMasks(const Board& board, uint64_t& side1, uint64_t& side2);
+
+// True when the list holds exactly the empty squares of the bitboards, each
+// once: the only lists the engine searches take (others go to the reference).
+bool ListsTheEmpties(const MoveList& list, uint64_t side1, uint64_t side2);
+
+// A root's moves (see search/search.h); falls back to the reference root
+// loop for a Board or list the bitboards cannot represent.
+RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveList& list);
+
+struct SearchContext;
+// The same on bitboards, within a context the caller set up (its table age
+// and ordering preparation): side 1 (`me`) to move, `list` its empties.
+RootResult SearchRootMoves(SearchContext& context, const RootSearch& search, uint64_t me, uint64_t opp,
+                           const MoveList& list);
 
 }  // namespace engine

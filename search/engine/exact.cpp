@@ -235,6 +235,7 @@ inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t od
 
 int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
   ++context.nodes;
+  if (context.Stopped()) return alpha;
   const uint64_t moves = LegalMoves(me, opp);
   if (moves == 0) {
     if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
@@ -296,7 +297,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     }
   }
 
-  if (table != nullptr) {
+  if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -64;
     const int upper = best < beta ? best : 64;
     table->Store(me, opp, context.SolvedDepth(), lower, upper, best_move, empties);

@@ -62,6 +62,8 @@ class HashTable {
   // Starts a new search: allocates the table when that has not been done,
   // and makes the entries of earlier searches the first to be replaced.
   void NextSearch();
+  // Allocates the table when that has not been done, keeping the age.
+  void Open() { EnsureAllocated(); }
   // Forgets everything (a search that must be reproducible node for node
   // starts from an empty table).
   void Clear();

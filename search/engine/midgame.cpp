@@ -95,6 +95,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     return -MidgameNegamax(context, opp, me, -beta, -alpha, depth - 1, 1);
   }
   if (depth == 1) return Horizon(context, me, opp, moves, alpha, beta);
+  if (context.Stopped()) return alpha;
 
   HashTable* table = depth >= kHashDepth ? context.table : nullptr;
   int hash_move = kNoMove;
@@ -163,7 +164,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     }
   }
 
-  if (table != nullptr) {
+  if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -kMidgameInfinity;
     const int upper = best < beta ? best : kMidgameInfinity;
     table->Store(me, opp, static_cast<uint8_t>(depth), lower, upper, best_move, depth);

@@ -23,9 +23,25 @@ struct SearchContext {
   HashTable* table = nullptr;
   uint64_t nodes = 0;
   bool empties_to_winner = false;
+  // A search given a stop check (tenu's time limit) stops once it says so:
+  // every node on the way back then answers at once and nothing more is
+  // stored, and what the search answers means nothing.
+  bool (*stop_check)(void* context) = nullptr;
+  void* stop_context = nullptr;
+  bool stopped = false;
+  int countdown = 0;  // calls until the check is asked again
 
   // The table keeps the two rules' values apart.
   uint8_t SolvedDepth() const { return empties_to_winner ? kSolvedToWinnerDepth : kSolvedDepth; }
+
+  // True once the stop check said so; asks it every few thousand calls.
+  bool Stopped() {
+    if (stop_check == nullptr || stopped) return stopped;
+    if (--countdown > 0) return false;
+    countdown = 4096;
+    stopped = stop_check(stop_context);
+    return stopped;
+  }
 };
 
 // A move of a node waiting to be searched: its square, the discs it turns,

@@ -30,3 +30,14 @@ int ExactSolve(const Board& board, const MoveList& list, int colour, int bound, 
 int WldSolve(const Board& board, const MoveList& list, int colour, int bound, int passed, uint64_t& nodes);
 
 }  // namespace reference
+
+struct RootSearch;
+struct RootResult;
+
+namespace reference {
+
+// A root's moves searched one by one with the reference searches, each child
+// called with the best so far as its bound (see search/search.h).
+RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveList& list);
+
+}  // namespace reference
