@@ -7,8 +7,11 @@
 #                                     Windows cross-compiler with Wine
 #   scripts/install-deps.sh all       everything the whole test run needs: all
 #                                     of the above, GoogleTest, Google
-#                                     Benchmark, valgrind, a virtual X server
-#                                     and the fuzzing compiler
+#                                     Benchmark, valgrind, a virtual X server,
+#                                     the fuzzing compiler, and the 64-bit
+#                                     Windows cross-compiler with wine64 (the
+#                                     Windows tests run on that build where
+#                                     32-bit programs cannot run)
 #
 # Run it as root (or with sudo available); it does nothing when all is there.
 #
@@ -37,7 +40,7 @@ case "$profile" in
     ;;
   all)
     packages+=(dpkg-dev file g++-mingw-w64-i686 libgtest-dev wine libbenchmark-dev clang libclang-rt-14-dev
-               valgrind xvfb xauth imagemagick fonts-ipafont-gothic fonts-wine)
+               valgrind xvfb xauth imagemagick fonts-ipafont-gothic fonts-wine g++-mingw-w64-x86-64 wine64)
     foreign+=(wine32:i386)
     ;;
   *)

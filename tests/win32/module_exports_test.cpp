@@ -12,10 +12,12 @@
 
 namespace {
 
-const IMAGE_NT_HEADERS32* NtHeaders(HMODULE module) {
+// The headers of the program's own word size: the data directories sit at
+// another offset in a 64-bit module's optional header.
+const IMAGE_NT_HEADERS* NtHeaders(HMODULE module) {
   const auto* base = reinterpret_cast<const BYTE*>(module);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-  return reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+  return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
 }
 
 struct ExportDirectory {
@@ -92,6 +94,9 @@ TEST(ModuleExports, NeedsOnlySystemModules) {
 }
 
 TEST(ModuleExports, ExportsWithArgumentsRemoveThemFromTheStack) {
+#if !TENU_CALLEE_POPS_CHECKED
+  GTEST_SKIP() << kCalleePopsCheckedElsewhere;
+#else
   EngineModule module;
   ASSERT_TRUE(module.ready());
   const HMODULE dll = module.handle();
@@ -124,6 +129,7 @@ TEST(ModuleExports, ExportsWithArgumentsRemoveThemFromTheStack) {
   const uint32_t one_arg[] = {0};
   EXPECT_EQ(BytesPoppedByCallee(Address(GetModuleHandleA("msvcrt.dll"), "abs"), one_arg, 1), 0);
   EXPECT_EQ(BytesPoppedByCallee(Address(GetModuleHandleA("kernel32.dll"), "Sleep"), one_arg, 1), 4);
+#endif
 }
 
 TEST(ModuleExports, VersionAndDisplayName) {

@@ -73,6 +73,7 @@ bool EngineModule::Unload() {
 
 bool EngineModule::Reload() { return Unload() && Load(); }
 
+#if TENU_CALLEE_POPS_CHECKED
 // Calls fn with count 32-bit arguments and answers how many bytes of them
 // the callee removed from the stack: 4 * count for callee-pops (stdcall), 0
 // for caller-pops. The stack is restored either way.
@@ -97,6 +98,7 @@ __attribute__((noinline)) int BytesPoppedByCallee(const void* fn, const uint32_t
       : "ecx", "edx", "edi", "memory", "cc");
   return 4 * count - remaining;
 }
+#endif
 
 // ---- The settings key ------------------------------------------------------
 
