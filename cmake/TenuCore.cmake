@@ -30,13 +30,8 @@ set(TENU_CORE_SOURCES
   engine/startup.cpp
   engine/texts.cpp
   engine/think.cpp
-  search/engine/engine.cpp
-  search/engine/exact.cpp
   search/engine/hash_table.cpp
-  search/engine/midgame.cpp
-  search/engine/root_search.cpp
-  search/engine/stability.cpp
-  search/engine/wld.cpp
+  search/engine/variants.cpp
   search/reference/endgame.cpp
   search/reference/evaluate.cpp
   search/reference/midgame.cpp
@@ -44,8 +39,26 @@ set(TENU_CORE_SOURCES
   search/search.cpp
   ui/settings.cpp
 )
+# The engine searches, built once for any processor and, on x86, once more
+# for x86-64-v3 processors (see search/engine/isa.h).
+set(TENU_ENGINE_SEARCH_SOURCES
+  search/engine/engine.cpp
+  search/engine/exact.cpp
+  search/engine/midgame.cpp
+  search/engine/root_search.cpp
+  search/engine/stability.cpp
+  search/engine/wld.cpp
+)
+list(APPEND TENU_CORE_SOURCES ${TENU_ENGINE_SEARCH_SOURCES})
 list(TRANSFORM TENU_SETTINGS_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 list(TRANSFORM TENU_CORE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+list(TRANSFORM TENU_ENGINE_SEARCH_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+option(TENU_X86V3 "On x86, also build the engine searches for x86-64-v3 processors, chosen at run time" ON)
+if(TENU_X86V3 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|x86)$")
+  set(TENU_ENGINE_X86V3 ON)
+else()
+  set(TENU_ENGINE_X86V3 OFF)
+endif()
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/win32/include")
@@ -56,7 +69,17 @@ endif()
 add_library(tenu_settings STATIC ${TENU_SETTINGS_SOURCES})
 add_library(tenu_core STATIC ${TENU_CORE_SOURCES})
 target_link_libraries(tenu_core PUBLIC tenu_settings)
-foreach(library tenu_settings tenu_core)
+set(TENU_CORE_LIBRARIES tenu_settings tenu_core)
+if(TENU_ENGINE_X86V3)
+  add_library(tenu_engine_x86v3 OBJECT ${TENU_ENGINE_SEARCH_SOURCES})
+  target_compile_definitions(tenu_engine_x86v3 PRIVATE TENU_ENGINE_ISA=x86v3 TENU_ENGINE_POPCNT=1)
+  target_compile_options(tenu_engine_x86v3 PRIVATE -mpopcnt -mbmi -mbmi2 -mavx -mavx2 -mfma)
+  target_sources(tenu_core PRIVATE $<TARGET_OBJECTS:tenu_engine_x86v3>)
+  set_property(SOURCE "${PROJECT_SOURCE_DIR}/search/engine/variants.cpp" TARGET_DIRECTORY tenu_core
+               APPEND PROPERTY COMPILE_DEFINITIONS TENU_ENGINE_X86V3=1)
+  list(APPEND TENU_CORE_LIBRARIES tenu_engine_x86v3)
+endif()
+foreach(library ${TENU_CORE_LIBRARIES})
   target_include_directories(${library} PUBLIC "${PROJECT_SOURCE_DIR}" "${TENU_PLATFORM_INCLUDE}")
   # clang knows no execution character set but UTF-8, so the fuzz tree (built
   # with clang) keeps the texts in UTF-8: their bytes differ, their handling not.

@@ -1,6 +1,6 @@
 #include "search/search.h"
 
-#include "search/engine/engine.h"
+#include "search/engine/api.h"
 #include "search/engine/hash_table.h"
 #include "search/reference/reference.h"
 
@@ -22,9 +22,9 @@ SearchResult RunReference(SearchKind kind, const Board& board, const MoveList& l
 SearchResult RunEngine(SearchKind kind, const Board& board, const MoveList& list, int colour, int bound, int depth,
                        int passed) {
   switch (kind) {
-    case SearchKind::Midgame: return engine::MidgameSearch(board, list, colour, bound, depth, passed);
-    case SearchKind::Wld: return engine::WldSolve(board, list, colour, bound, passed);
-    case SearchKind::Exact: return engine::ExactSolve(board, list, colour, bound, passed);
+    case SearchKind::Midgame: return engine::SelectedApi().midgame(board, list, colour, bound, depth, passed);
+    case SearchKind::Wld: return engine::SelectedApi().wld(board, list, colour, bound, passed);
+    case SearchKind::Exact: return engine::SelectedApi().exact(board, list, colour, bound, passed);
   }
   return {};
 }
@@ -38,18 +38,18 @@ SearchResult RunSearch(SearchImplementation implementation, SearchKind kind, con
 }
 
 int RunEvaluation(SearchImplementation implementation, const Board& board) {
-  if (implementation == SearchImplementation::Engine) return engine::Evaluate(board);
+  if (implementation == SearchImplementation::Engine) return engine::SelectedApi().evaluate(board);
   return reference::Evaluate(board);
 }
 
 RootResult SearchRoot(SearchImplementation implementation, const RootSearch& search, const Board& board,
                       const MoveList& list) {
-  if (implementation == SearchImplementation::Engine) return engine::SearchRoot(search, board, list);
+  if (implementation == SearchImplementation::Engine) return engine::SelectedApi().root(search, board, list);
   return reference::SearchRoot(search, board, list);
 }
 
 PositionSolution SolvePosition(const Board& board, int side, bool empties_to_winner, const SolveControl& control) {
-  return engine::SolvePosition(board, side, empties_to_winner, control);
+  return engine::SelectedApi().solve(board, side, empties_to_winner, control);
 }
 
 bool SetSearchTableSize(size_t bytes) { return engine::SharedTable().Resize(bytes); }

@@ -16,6 +16,7 @@
 #include "engine/exports.h"
 #include "engine/posstate.h"
 #include "engine/root.h"
+#include "search/engine/api.h"
 #include "search/engine/bitboard.h"
 #include "search/engine/engine.h"
 #include "search/engine/stability.h"
@@ -499,6 +500,29 @@ TEST(EngineSearch, TableSizeAndContentsChangeNoValue) {
               values[k]);
   }
   EXPECT_TRUE(SetSearchTableSize(original));
+}
+
+// Each build of the engine (the baseline and, where the processor has it,
+// the one chosen for it) visits the same positions and answers the same
+// values: they differ in instructions only.
+TEST(EngineSearch, EveryBuildSearchesTheSameTree) {
+  const engine::Api& baseline = engine::baseline::BuildApi();
+  const engine::Api& selected = engine::SelectedApi();
+  std::printf("the engine build in use: %s\n", selected.name);
+  const auto same = [](const SearchResult& a, const SearchResult& b) { return a.value == b.value && a.nodes == b.nodes; };
+  for (const Sample& sample : Pick(GamePool(), 10, 24, 2, 3)) {
+    const MoveList list = EmptiesOf(sample.board);
+    SearchResult answers[2][2];
+    for (int k = 0; k < 2; ++k) {
+      const engine::Api& api = k == 0 ? baseline : selected;
+      ClearSearchTable();
+      answers[k][0] = api.midgame(sample.board, list, 1, kWindow, 4, 0);
+      ClearSearchTable();
+      if (sample.empties <= 16) answers[k][1] = api.exact(sample.board, list, 1, kWindow, 0);
+    }
+    EXPECT_TRUE(same(answers[0][0], answers[1][0])) << Describe(sample.board);
+    EXPECT_TRUE(same(answers[0][1], answers[1][1])) << Describe(sample.board);
+  }
 }
 
 struct DriverSettings {

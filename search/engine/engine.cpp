@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "search/engine/api.h"
 #include "search/engine/bitboard.h"
 #include "search/engine/hash_table.h"
 #include "search/engine/negamax.h"
@@ -9,6 +10,7 @@
 #include "search/reference/reference.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -202,4 +204,14 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
   return solution;
 }
 
+#define TENU_STRINGIFY(x) #x
+#define TENU_NAME(x) TENU_STRINGIFY(x)
+
+const Api& BuildApi() {
+  static constexpr Api api = {TENU_NAME(TENU_ENGINE_ISA), Evaluate, MidgameSearch, ExactSolve, WldSolve, SearchRoot,
+                              SolvePosition};
+  return api;
+}
+
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -19,9 +19,11 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "search/engine/isa.h"
 #include "search/search.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 int Evaluate(const Board& board);
 SearchResult MidgameSearch(const Board& board, const MoveList& list, int colour, int bound, int depth, int passed);
@@ -50,4 +52,5 @@ struct SearchContext;
 RootResult SearchRootMoves(SearchContext& context, const RootSearch& search, uint64_t me, uint64_t opp,
                            const MoveList& list);
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -16,6 +16,7 @@
 #include "search/engine/stability.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -344,4 +345,5 @@ int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   }
 }
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

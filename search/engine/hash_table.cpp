@@ -123,6 +123,10 @@ bool HashTable::Resize(size_t bytes) {
   return !UsesBuiltInTable();
 }
 
+void HashTable::Open() { EnsureAllocated(); }
+
+size_t HashTable::SizeInBytes() const { return buckets_ * kBucket * sizeof(HashEntry); }
+
 bool HashTable::UsesBuiltInTable() const { return entries_ == BuiltInEntries; }
 
 HashTable& SharedTable() {

@@ -63,7 +63,7 @@ class HashTable {
   // and makes the entries of earlier searches the first to be replaced.
   void NextSearch();
   // Allocates the table when that has not been done, keeping the age.
-  void Open() { EnsureAllocated(); }
+  void Open();
   // Forgets everything (a search that must be reproducible node for node
   // starts from an empty table).
   void Clear();
@@ -71,7 +71,7 @@ class HashTable {
   // Allocates `bytes` worth of entries (at least one bucket); false when
   // that fails, in which case the small built-in table is used.
   bool Resize(size_t bytes);
-  size_t SizeInBytes() const { return buckets_ * kBucket * sizeof(HashEntry); }
+  size_t SizeInBytes() const;
   bool UsesBuiltInTable() const;
 
  private:

@@ -10,6 +10,7 @@
 #include "search/engine/hash_table.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -172,4 +173,5 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   return best;
 }
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -11,8 +11,10 @@
 #include <cstdint>
 
 #include "search/engine/hash_table.h"
+#include "search/engine/isa.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 // What one top-level call of the searches shares: the table, the count of
 // positions visited, and how the exact solver scores a finished game: the
@@ -87,4 +89,5 @@ void PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp);
 // here by the other side's pass. Window as above, within +-10001.
 int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth, int passed);
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

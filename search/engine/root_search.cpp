@@ -12,6 +12,7 @@
 #include "search/reference/reference.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -98,4 +99,5 @@ RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveLi
   return SearchRootMoves(context, search, me, opp, list);
 }
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

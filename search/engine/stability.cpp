@@ -5,6 +5,7 @@
 #include "search/engine/bitboard.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -131,4 +132,5 @@ uint64_t StableDiscs(uint64_t who, uint64_t other) {
   }
 }
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

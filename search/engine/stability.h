@@ -5,7 +5,10 @@
 
 #include <cstdint>
 
+#include "search/engine/isa.h"
+
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 // The discs of `who` that can never be turned, given `other`'s discs: those
 // of an edge that placements on that edge cannot turn, and from them inward
@@ -13,4 +16,5 @@ namespace engine {
 // neighbour along it is stable).
 uint64_t StableDiscs(uint64_t who, uint64_t other);
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -24,6 +24,7 @@
 #include "search/engine/wld.h"
 
 namespace engine {
+inline namespace TENU_ENGINE_ISA {
 
 namespace {
 
@@ -251,4 +252,5 @@ int FollowWldSolve(SearchContext& context, uint64_t side1, uint64_t side2, uint8
   return FollowAny<false>(context, side2, side1, list, n, bound, passed);
 }
 
+}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

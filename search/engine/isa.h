@@ -1,0 +1,18 @@
+// The engine searches are built twice for x86 processors: once for any of
+// them (the baseline: SSE2, as the Windows module requires) and once for
+// those with AVX2, BMI2 and a population count instruction (x86-64-v3);
+// search/engine/variants.cpp picks one when the program starts. Each build
+// keeps its functions in an inline namespace named by TENU_ENGINE_ISA, so
+// that the two never stand in for each other at link time; the build
+// system sets it, with TENU_ENGINE_POPCNT, for the second build.
+#pragma once
+
+#ifndef TENU_ENGINE_ISA
+#define TENU_ENGINE_ISA baseline
+#define TENU_ENGINE_POPCNT 0
+#endif
+
+namespace engine {
+// True where the processor counts bits in one instruction.
+inline constexpr bool kHardwarePopCount = TENU_ENGINE_POPCNT != 0;
+}  // namespace engine
