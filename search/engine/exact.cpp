@@ -186,25 +186,24 @@ inline int SolveChild(SearchContext& context, uint64_t me, uint64_t opp, int alp
   return SolveDeep(context, me, opp, alpha, beta, empties);
 }
 
-// Five or more empty squares, below the sorting threshold: moves in odd
-// regions first, then the others, each in square order.
+// Five or six empty squares, below the sorting threshold: each empty square
+// tried in turn, those in odd regions first, then the others, each in
+// square order; a square where no disc turns is no move. Only a node where
+// no square is a move looks at the opponent's moves.
 int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
   ++context.nodes;
-  const uint64_t moves = LegalMoves(me, opp);
-  if (moves == 0) {
-    if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
-    return -SolveShallow(context, opp, me, -beta, -alpha, empties);
-  }
   if (StabilityMayCut(alpha)) {
     const int bound = StabilityBound(me, opp);
     if (bound <= alpha) return bound;
   }
-  const uint64_t odd = OddRegions(~(me | opp));
+  const uint64_t empty = ~(me | opp);
+  const uint64_t odd = OddRegions(empty);
   int best = -kSolveInfinity;
-  for (uint64_t group : {moves & odd, moves & ~odd}) {
+  for (uint64_t group : {odd, empty & ~odd}) {
     for (; group != 0; group &= group - 1) {
       const int x = std::countr_zero(group);
       const uint64_t flipped = Flips(x, me, opp);
+      if (flipped == 0) continue;
       const int score = -SolveChild(context, opp & ~flipped, me | flipped | Bit(x), -beta, -alpha, empties - 1);
       if (score > best) {
         if (score >= beta) return score;
@@ -213,7 +212,9 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
       }
     }
   }
-  return best;
+  if (best != -kSolveInfinity) return best;
+  if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
+  return -SolveShallow(context, opp, me, -beta, -alpha, empties);
 }
 
 // How good a move looks before it is searched: few replies for the
