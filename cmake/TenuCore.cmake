@@ -45,6 +45,7 @@ set(TENU_ENGINE_SEARCH_SOURCES
   search/engine/engine.cpp
   search/engine/exact.cpp
   search/engine/midgame.cpp
+  search/engine/ordering_search.cpp
   search/engine/root_search.cpp
   search/engine/stability.cpp
   search/engine/wld.cpp

@@ -1,6 +1,7 @@
 #include "search/engine/hash_table.h"
 
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 
 namespace engine {
@@ -9,8 +10,8 @@ namespace {
 
 // The table used when the allocation fails: small, but enough to keep the
 // deep searches' move ordering working.
-constexpr size_t kBuiltInBuckets = 1024;
-HashEntry BuiltInEntries[kBuiltInBuckets * HashTable::kBucket];
+constexpr size_t kBuiltInBuckets = 1536;
+HashBucket BuiltInBuckets[kBuiltInBuckets];
 
 uint64_t Mix(uint64_t me, uint64_t opp) {
   uint64_t h = me * 0x9e3779b97f4a7c15u ^ (opp + 0x632be59bd9b4e019u) * 0xc2b2ae3d27d4eb4fu;
@@ -29,10 +30,10 @@ size_t HashTable::BucketOf(uint64_t me, uint64_t opp) const {
 HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
   HashProbe probe;
   if (buckets_ == 0) return probe;
-  const HashEntry* bucket = entries_ + BucketOf(me, opp) * kBucket;
+  const HashBucket& bucket = buckets_table_[BucketOf(me, opp)];
   int best_depth = -1;
-  for (int k = 0; k < kBucket; ++k) {
-    const HashEntry& entry = bucket[k];
+  for (int k = 0; k < kBucketEntries; ++k) {
+    const HashEntry& entry = bucket.entry[k];
     if (entry.age == 0 || entry.me != me || entry.opp != opp) continue;
     if (entry.depth == depth) {
       probe.found = true;
@@ -52,11 +53,11 @@ HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
 
 void HashTable::Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work) {
   if (buckets_ == 0) return;
-  HashEntry* bucket = entries_ + BucketOf(me, opp) * kBucket;
+  HashBucket& bucket = buckets_table_[BucketOf(me, opp)];
   HashEntry* victim = nullptr;
   int victim_keep = 0;
-  for (int k = 0; k < kBucket; ++k) {
-    HashEntry& entry = bucket[k];
+  for (int k = 0; k < kBucketEntries; ++k) {
+    HashEntry& entry = bucket.entry[k];
     if (entry.age != 0 && entry.me == me && entry.opp == opp && entry.depth == depth) {
       // Both are true bounds on the same value: keep what each says.
       if (entry.lower > lower && entry.lower <= upper) lower = entry.lower;
@@ -87,17 +88,22 @@ void HashTable::EnsureAllocated() {
   if (allocated_) return;
   allocated_ = true;
   size_t bytes = requested_bytes_ != 0 ? requested_bytes_ : kDefaultSearchTableBytes;
-  size_t buckets = bytes / (kBucket * sizeof(HashEntry));
+  size_t buckets = bytes / sizeof(HashBucket);
   if (buckets < 1) buckets = 1;
   // More than half the address space is never there to be had; asking for
   // it would only trouble the allocator.
-  const size_t most_buckets = (~size_t{0} / 2) / (kBucket * sizeof(HashEntry));
+  const size_t most_buckets = (~size_t{0} / 2) / sizeof(HashBucket) - 1;
   // Zeroed memory is an empty table (an entry of age 0 is unused), and the
-  // system hands it out without touching it until a search does.
-  entries_ = buckets > most_buckets ? nullptr : static_cast<HashEntry*>(std::calloc(buckets * kBucket, sizeof(HashEntry)));
-  if (entries_ == nullptr) {
-    entries_ = BuiltInEntries;
+  // system hands it out without touching it until a search does. One bucket
+  // more than asked lets the buckets start on a cache line.
+  allocation_ = buckets > most_buckets ? nullptr : std::calloc(buckets + 1, sizeof(HashBucket));
+  if (allocation_ == nullptr) {
+    buckets_table_ = BuiltInBuckets;
     buckets = kBuiltInBuckets;
+  } else {
+    const uintptr_t address = reinterpret_cast<uintptr_t>(allocation_);
+    const uintptr_t aligned = (address + alignof(HashBucket) - 1) & ~uintptr_t{alignof(HashBucket) - 1};
+    buckets_table_ = reinterpret_cast<HashBucket*>(aligned);
   }
   buckets_ = buckets;
 }
@@ -109,13 +115,14 @@ void HashTable::NextSearch() {
 
 void HashTable::Clear() {
   EnsureAllocated();
-  std::memset(static_cast<void*>(entries_), 0, buckets_ * kBucket * sizeof(HashEntry));
+  std::memset(static_cast<void*>(buckets_table_), 0, buckets_ * sizeof(HashBucket));
   age_ = 1;
 }
 
 bool HashTable::Resize(size_t bytes) {
-  if (allocated_ && entries_ != BuiltInEntries) std::free(entries_);
-  entries_ = nullptr;
+  std::free(allocation_);
+  allocation_ = nullptr;
+  buckets_table_ = nullptr;
   buckets_ = 0;
   allocated_ = false;
   requested_bytes_ = bytes;
@@ -125,9 +132,9 @@ bool HashTable::Resize(size_t bytes) {
 
 void HashTable::Open() { EnsureAllocated(); }
 
-size_t HashTable::SizeInBytes() const { return buckets_ * kBucket * sizeof(HashEntry); }
+size_t HashTable::SizeInBytes() const { return buckets_ * sizeof(HashBucket); }
 
-bool HashTable::UsesBuiltInTable() const { return entries_ == BuiltInEntries; }
+bool HashTable::UsesBuiltInTable() const { return buckets_table_ == BuiltInBuckets; }
 
 HashTable& SharedTable() {
   static HashTable table;

@@ -98,7 +98,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   if (depth == 1) return Horizon(context, me, opp, moves, alpha, beta);
   if (context.Stopped()) return alpha;
 
-  HashTable* table = depth >= kHashDepth ? context.table : nullptr;
+  HashTable* table = depth >= kHashDepth && depth < kOrderingDepthBase ? context.table : nullptr;
   int hash_move = kNoMove;
   if (table != nullptr) {
     HashProbe probe = table->Probe(me, opp, static_cast<uint8_t>(depth));

@@ -78,6 +78,16 @@ constexpr int kSolveInfinity = 65;
 // 65.
 int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta);
 
+// The ordering evaluation of a position for its mover, and a search with it
+// at the leaves (a pass costs no depth; a finished game is worth
+// kOrderingFinalScale per disc), which leaves best moves in the table under
+// depths of their own. Only for ordering moves: their values never stand
+// for a search's answer. Window within +-kOrderingInfinity.
+constexpr int kOrderingFinalScale = 32;
+constexpr int kOrderingInfinity = 30000;
+int OrderingLeaf(uint64_t me, uint64_t opp);
+int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth);
+
 // Before a long solve: shallow midgame searches of the position, two plies
 // deeper each time, which leave their best moves in the table for the top
 // of the solve to try first (their values never stand for the solve's).
