@@ -68,3 +68,27 @@ TEST(SearchReference, EngineSolvesTheEndgameLadder) {
   }
   EXPECT_EQ(solved, 60);
 }
+
+// Positions of 18 to 22 empty squares, beyond the reference's reach: the
+// values the engine answered when they were written (see
+// tests/data/make_deep_solves.py), which every later version of its
+// searches must answer too, by the search call and by the root search.
+TEST(SearchReference, EngineKeepsItsDeepSolves) {
+  const auto rows = ReadFixture("deep_solves.tsv");
+  ASSERT_EQ(rows.size(), 20u);
+  for (const FixtureRow& row : rows) {
+    SCOPED_TRACE(row.at("position"));
+    Board parsed;
+    int side = 0;
+    ASSERT_EQ(ParsePosition(row.at("position").c_str(), &side, &parsed), 1);
+    Board board;
+    NormaliseBoard(parsed, board, side);
+    MoveList list;
+    ListEmpties(board, list);
+    EXPECT_EQ(RunSearch(SearchImplementation::Engine, SearchKind::Exact, board, list, 1, 10000, 0, 0).value,
+              std::stoi(row.at("exact")));
+    EXPECT_EQ(RunSearch(SearchImplementation::Engine, SearchKind::Wld, board, list, 1, 10000, 0, 0).value,
+              std::stoi(row.at("wld")));
+    if (std::stoi(row.at("empties")) <= 19) EXPECT_EQ(SolvePosition(parsed, side, false).value, std::stoi(row.at("exact")));
+  }
+}
