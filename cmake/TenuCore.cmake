@@ -34,6 +34,7 @@ set(TENU_CORE_SOURCES
   search/engine/exact.cpp
   search/engine/hash_table.cpp
   search/engine/midgame.cpp
+  search/engine/ordering_eval.cpp
   search/engine/stability.cpp
   search/engine/wld.cpp
   search/reference/endgame.cpp
@@ -44,6 +45,18 @@ set(TENU_CORE_SOURCES
 )
 list(TRANSFORM TENU_SETTINGS_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
 list(TRANSFORM TENU_CORE_SOURCES PREPEND "${PROJECT_SOURCE_DIR}/")
+
+# The ordering evaluation's weights, built in as a byte array generated from
+# the data file (see search/engine/ordering_eval.h and train/).
+set(TENU_ORDERING_WEIGHTS "${PROJECT_SOURCE_DIR}/search/engine/weights/ordering.bin")
+set(TENU_ORDERING_WEIGHTS_SOURCE "${PROJECT_BINARY_DIR}/generated/ordering_weights.cpp")
+add_custom_command(
+  OUTPUT "${TENU_ORDERING_WEIGHTS_SOURCE}"
+  COMMAND "${CMAKE_COMMAND}" -DINPUT=${TENU_ORDERING_WEIGHTS} -DOUTPUT=${TENU_ORDERING_WEIGHTS_SOURCE}
+          -DNAMESPACE=engine::ordering -DSYMBOL=kBuiltInFile -P "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+  DEPENDS "${TENU_ORDERING_WEIGHTS}" "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+  COMMENT "Embedding the ordering evaluation's weights")
+list(APPEND TENU_CORE_SOURCES "${TENU_ORDERING_WEIGHTS_SOURCE}")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/win32/include")
