@@ -1,6 +1,7 @@
 #include "search/engine/ordering_eval.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "search/engine/bitboard.h"
@@ -15,10 +16,10 @@ extern const size_t kBuiltInFileSize;
 
 namespace {
 
-// The board seen in its eight orientations. Reading square (x, y) of an
-// oriented board reads square Source(o, x, y) of the board itself, so a
-// window read at fixed squares of each orientation is the image of one
-// window under each symmetry: all of them share the pattern's table.
+// The eight symmetries of the board. A pattern's windows are the images of
+// one layout under several of them (square (x, y) of the layout is the
+// board's square Source(o, x, y) in orientation o), so all of them share
+// the pattern's table, and the images of a position see the same windows.
 enum Orientation { kSame, kMirror, kFlip, kMirrorFlip, kTranspose, kTransposeMirror, kTransposeFlip, kTransposeBoth };
 
 constexpr int Source(int o, int x, int y) {
@@ -34,8 +35,8 @@ constexpr int Source(int o, int x, int y) {
   }
 }
 
-// Each pattern's window on an oriented board (digit order), and the
-// orientations it is read in.
+// Each pattern's layout (its squares in digit order) and the orientations
+// of its windows.
 struct PatternLayout {
   int8_t squares[kMaxPatternSquares];
   int8_t orientations[8];
@@ -66,134 +67,110 @@ constexpr PatternLayout kLayouts[kPatternCount] = {
     Diagonal(4),
 };
 
-// Binary to base 3: the bits of b as base-3 digits.
-constexpr std::array<uint16_t, 1024> kTernary = [] {
-  std::array<uint16_t, 1024> table{};
-  for (int b = 0; b < 1024; ++b) {
-    int value = 0;
-    for (int k = 9; k >= 0; --k) value = 3 * value + ((b >> k) & 1);
-    table[b] = static_cast<uint16_t>(value);
+// Each window's squares in digit order: its pattern's layout read in the
+// window's orientation.
+constexpr InstanceSquares kWindowSquares = [] {
+  InstanceSquares squares{};
+  int i = 0;
+  for (int p = 0; p < kPatternCount; ++p) {
+    for (int k = 0; k < kPatternInstances[p]; ++k, ++i) {
+      for (int d = 0; d < kMaxPatternSquares; ++d) {
+        if (d >= kPatternSquares[p]) {
+          squares[i][d] = -1;
+          continue;
+        }
+        const int s = kLayouts[p].squares[d];
+        squares[i][d] = static_cast<int8_t>(Source(kLayouts[p].orientations[k], s & 7, s >> 3));
+      }
+    }
   }
-  return table;
+  return squares;
 }();
 
-inline uint64_t MirrorColumns(uint64_t x) {
-  x = ((x >> 1) & 0x5555555555555555u) | ((x & 0x5555555555555555u) << 1);
-  x = ((x >> 2) & 0x3333333333333333u) | ((x & 0x3333333333333333u) << 2);
-  return ((x >> 4) & 0x0f0f0f0f0f0f0f0fu) | ((x & 0x0f0f0f0f0f0f0f0fu) << 4);
-}
+// The windows' indices are built half a row at a time: the four squares of
+// a half row (a row's columns a-d or e-h) have 81 states, and each state
+// adds a fixed amount to the index of every window through those squares.
+// kHalfRowAdds[h][state] holds these amounts for all windows side by side,
+// so that a position's 46 indices are the sums of 16 such rows, added eight
+// windows at a time in vector registers (SSE2 on x86).
+constexpr int kLanes = 8;
+constexpr int kVectors = (kInstanceCount + kLanes - 1) / kLanes;
+using Lanes = uint16_t __attribute__((vector_size(2 * kLanes), __may_alias__));
 
-inline uint64_t FlipRows(uint64_t x) { return __builtin_bswap64(x); }
+struct HalfRowAdds {
+  alignas(16) uint16_t add[kVectors * kLanes];
+};
+using HalfRowTable = std::array<std::array<HalfRowAdds, 81>, 16>;
 
-// Square (x, y) to (y, x), by three exchanges of bit groups.
-inline uint64_t Transpose(uint64_t x) {
-  uint64_t t = 0x0f0f0f0f00000000u & (x ^ (x << 28));
-  x ^= t ^ (t >> 28);
-  t = 0x3333000033330000u & (x ^ (x << 14));
-  x ^= t ^ (t >> 14);
-  t = 0x5500550055005500u & (x ^ (x << 7));
-  return x ^ t ^ (t >> 7);
-}
-
-// The window gathers, each on an oriented board: the window's squares as
-// the low bits, in digit order. The corner windows lie in the low 32 bits,
-// which a 32-bit target handles in one register.
-inline uint32_t Low(uint64_t x) { return static_cast<uint32_t>(x); }
-inline uint32_t EdgeBits(uint64_t x) { return (Low(x) & 0xffu) | ((Low(x) >> 1) & 0x100u) | ((Low(x) >> 5) & 0x200u); }
-inline uint32_t Corner3x3Bits(uint64_t x) {
-  return (Low(x) & 0x7u) | ((Low(x) >> 5) & 0x38u) | ((Low(x) >> 10) & 0x1c0u);
-}
-inline uint32_t Corner2x4Bits(uint64_t x) { return (Low(x) & 0xfu) | ((Low(x) >> 4) & 0xf0u); }
-template <int row>
-inline uint32_t RowBits(uint64_t x) {
-  return Low(x >> (8 * row)) & 0xffu;
-}
-
-// A diagonal with at most one square per column, masked out of the board:
-// every byte holds its squares of one row, in their columns, so OR-ing the
-// bytes gives the diagonal by column. A 64-bit target does it with one
-// multiplication (the bytes never carry into each other); a 32-bit one
-// folds the halves.
-inline uint32_t FoldBytes(uint64_t masked) {
-  if constexpr (sizeof(void*) >= 8) {
-    return static_cast<uint32_t>((masked * 0x0101010101010101u) >> 56);
-  } else {
-    uint32_t y = Low(masked) | Low(masked >> 32);
-    y |= y >> 16;
-    return (y | (y >> 8)) & 0xffu;
+constexpr HalfRowTable MakeHalfRowAdds() {
+  HalfRowTable table{};
+  for (int w = 0; w < kInstanceCount; ++w) {
+    for (int d = 0; d < kPatternSquares[kInstancePattern[w]]; ++d) {
+      const int square = kWindowSquares[w][d];  // half row square / 4, place square % 4
+      for (int state = 0; state < 81; ++state) {
+        const int digit = state / Power3(square % 4) % 3;
+        table[square / 4][state].add[w] = static_cast<uint16_t>(table[square / 4][state].add[w] + digit * Power3(d));
+      }
+    }
   }
+  return table;
 }
-constexpr uint64_t kDiagonalMask[5] = {0x8040201008040201u, 0x0080402010080402u, 0x0000804020100804u,
-                                       0x0000008040201008u, 0x0000000080402010u};
-template <int k>
-inline uint32_t DiagonalBits(uint64_t x) {
-  return FoldBytes(x & kDiagonalMask[k]) >> k;
+
+inline constexpr HalfRowTable kHalfRowAdds = MakeHalfRowAdds();
+
+// Where the adds of a half row's state start in its table (in uint16_t),
+// indexed by the half row's four squares of each side as mine | theirs << 4.
+constexpr std::array<uint16_t, 256> kHalfRowStart = [] {
+  std::array<uint16_t, 256> start{};
+  for (int mine = 0; mine < 16; ++mine) {
+    for (int theirs = 0; theirs < 16; ++theirs) {
+      int state = 0;
+      for (int j = 3; j >= 0; --j) state = 3 * state + ((mine >> j) & 1) + 2 * ((theirs >> j) & 1);
+      start[mine | theirs << 4] = static_cast<uint16_t>(state * kVectors * kLanes);
+    }
+  }
+  return start;
+}();
+
+// Everything below is unrolled by index sequences, so that the sums stay in
+// registers and every offset is a constant.
+template <size_t... v>
+[[gnu::always_inline]] inline void AddHalfRow(Lanes* sum, const uint16_t* add, std::index_sequence<v...>) {
+  // Every state's adds start on a 16-byte boundary (96 bytes each).
+  const Lanes* lanes = static_cast<const Lanes*>(__builtin_assume_aligned(add, 16));
+  const auto load = [&](size_t k) { return lanes[k]; };
+  ((sum[v] += load(v)), ...);
+}
+
+// The half rows' keys come a byte per row: the low halves' from low_keys,
+// the high halves' from high_keys.
+template <int... r>
+[[gnu::always_inline]] inline void AddRows(Lanes* sum, uint64_t low_keys, uint64_t high_keys,
+                                           std::integer_sequence<int, r...>) {
+  constexpr auto vectors = std::make_index_sequence<kVectors>();
+  const uint16_t* table = kHalfRowAdds[0][0].add;
+  constexpr size_t kHalfRowSize = 81 * kVectors * kLanes;
+  ((AddHalfRow(sum, table + (2 * r) * kHalfRowSize + kHalfRowStart[(low_keys >> (8 * r)) & 0xffu], vectors),
+    AddHalfRow(sum, table + (2 * r + 1) * kHalfRowSize + kHalfRowStart[(high_keys >> (8 * r)) & 0xffu], vectors)),
+   ...);
+}
+
+template <typename Visit, size_t... w>
+[[gnu::always_inline]] inline void VisitWindows(const Lanes* sum, Visit& visit, std::index_sequence<w...>) {
+  (visit(static_cast<int>(w), static_cast<uint32_t>(kPatternOffset[kInstancePattern[w]]) + sum[w / kLanes][w % kLanes]),
+   ...);
 }
 
 // Calls visit(window, entry) for each window, entry being the window's
-// pattern offset plus its base-3 index. Written out window by window, one
-// orientation after the other, so that every shift and offset is a
-// constant and only a few oriented boards are alive at a time.
+// pattern offset plus its base-3 index.
 template <typename Visit>
-inline void ForEachWindow(uint64_t me, uint64_t opp, Visit&& visit) {
-  const auto window = [&](int id, int pattern, uint32_t mine, uint32_t theirs) __attribute__((always_inline)) {
-    visit(id, static_cast<uint32_t>(kPatternOffset[pattern]) + kTernary[mine] + 2u * kTernary[theirs]);
-  };
-  // Windows are numbered pattern by pattern (kInstancePattern), and within a
-  // pattern in the order of its layout's orientations.
-  const auto same_and_flip = [&](uint64_t m, uint64_t o, int first) __attribute__((always_inline)) {
-    window(first / 2, 0, EdgeBits(m), EdgeBits(o));
-    window(4 + first, 1, Corner3x3Bits(m), Corner3x3Bits(o));
-    window(8 + first, 2, Corner2x4Bits(m), Corner2x4Bits(o));
-    window(16 + first / 2, 3, RowBits<1>(m), RowBits<1>(o));
-    window(20 + first / 2, 4, RowBits<2>(m), RowBits<2>(o));
-    window(24 + first / 2, 5, RowBits<3>(m), RowBits<3>(o));
-    window(28 + first / 2, 6, DiagonalBits<0>(m), DiagonalBits<0>(o));
-    window(30 + first, 7, DiagonalBits<1>(m), DiagonalBits<1>(o));
-    window(34 + first, 8, DiagonalBits<2>(m), DiagonalBits<2>(o));
-    window(38 + first, 9, DiagonalBits<3>(m), DiagonalBits<3>(o));
-    window(42 + first, 10, DiagonalBits<4>(m), DiagonalBits<4>(o));
-  };
-  same_and_flip(me, opp, 0);
-  same_and_flip(FlipRows(me), FlipRows(opp), 2);
-  {
-    const uint64_t m = MirrorColumns(me);
-    const uint64_t o = MirrorColumns(opp);
-    window(5, 1, Corner3x3Bits(m), Corner3x3Bits(o));
-    window(9, 2, Corner2x4Bits(m), Corner2x4Bits(o));
-    window(33, 7, DiagonalBits<1>(m), DiagonalBits<1>(o));
-    window(37, 8, DiagonalBits<2>(m), DiagonalBits<2>(o));
-    window(41, 9, DiagonalBits<3>(m), DiagonalBits<3>(o));
-    window(45, 10, DiagonalBits<4>(m), DiagonalBits<4>(o));
-    const uint64_t mf = FlipRows(m);
-    const uint64_t of = FlipRows(o);
-    window(7, 1, Corner3x3Bits(mf), Corner3x3Bits(of));
-    window(11, 2, Corner2x4Bits(mf), Corner2x4Bits(of));
-  }
-  const uint64_t mt = Transpose(me);
-  const uint64_t ot = Transpose(opp);
-  window(2, 0, EdgeBits(mt), EdgeBits(ot));
-  window(12, 2, Corner2x4Bits(mt), Corner2x4Bits(ot));
-  window(18, 3, RowBits<1>(mt), RowBits<1>(ot));
-  window(22, 4, RowBits<2>(mt), RowBits<2>(ot));
-  window(26, 5, RowBits<3>(mt), RowBits<3>(ot));
-  window(31, 7, DiagonalBits<1>(mt), DiagonalBits<1>(ot));
-  window(35, 8, DiagonalBits<2>(mt), DiagonalBits<2>(ot));
-  window(39, 9, DiagonalBits<3>(mt), DiagonalBits<3>(ot));
-  window(43, 10, DiagonalBits<4>(mt), DiagonalBits<4>(ot));
-  {
-    const uint64_t m = FlipRows(mt);
-    const uint64_t o = FlipRows(ot);
-    window(3, 0, EdgeBits(m), EdgeBits(o));
-    window(14, 2, Corner2x4Bits(m), Corner2x4Bits(o));
-    window(19, 3, RowBits<1>(m), RowBits<1>(o));
-    window(23, 4, RowBits<2>(m), RowBits<2>(o));
-    window(27, 5, RowBits<3>(m), RowBits<3>(o));
-  }
-  const uint64_t mtm = MirrorColumns(mt);
-  const uint64_t otm = MirrorColumns(ot);
-  window(13, 2, Corner2x4Bits(mtm), Corner2x4Bits(otm));
-  window(15, 2, Corner2x4Bits(FlipRows(mtm)), Corner2x4Bits(FlipRows(otm)));
+[[gnu::always_inline]] inline void ForEachWindow(uint64_t me, uint64_t opp, Visit&& visit) {
+  Lanes sum[kVectors] = {};
+  constexpr uint64_t kLow = 0x0f0f0f0f0f0f0f0fu;
+  const uint64_t low_keys = (me & kLow) | (opp & kLow) << 4;
+  const uint64_t high_keys = (me >> 4 & kLow) | (opp & ~kLow);
+  AddRows(sum, low_keys, high_keys, std::make_integer_sequence<int, 8>());
+  VisitWindows(sum, visit, std::make_index_sequence<kInstanceCount>());
 }
 
 // The symmetries of the board that map a pattern's window onto itself, as
@@ -260,23 +237,7 @@ const BuiltIn& LoadBuiltIn() {
 
 }  // namespace
 
-const InstanceSquares kInstanceSquares = [] {
-  InstanceSquares squares{};
-  int i = 0;
-  for (int p = 0; p < kPatternCount; ++p) {
-    for (int k = 0; k < kPatternInstances[p]; ++k, ++i) {
-      for (int d = 0; d < kMaxPatternSquares; ++d) {
-        if (d >= kPatternSquares[p]) {
-          squares[i][d] = -1;
-          continue;
-        }
-        const int s = kLayouts[p].squares[d];
-        squares[i][d] = static_cast<int8_t>(Source(kLayouts[p].orientations[k], s & 7, s >> 3));
-      }
-    }
-  }
-  return squares;
-}();
+const InstanceSquares kInstanceSquares = kWindowSquares;
 
 void FeatureIndices(uint64_t me, uint64_t opp, uint32_t index[kInstanceCount]) {
   ForEachWindow(me, opp, [&](int window, uint32_t entry) { index[window] = entry; });
