@@ -1,10 +1,12 @@
 // Fitting, stage by stage from the end of the game backwards.
 //
 // A stage's positions that were not solved exactly are labelled by a search
-// as deep as the stage is wide (counted in moves, a pass costing none),
-// whose leaves fall in the stages already fitted and are valued with their
-// weights; a game that ends inside the search is worth its exact score.
-// Each stage's weights are then the regularised least-squares fit of its
+// as deep as the stage is wide but at most four moves (a pass costing
+// none), whose leaves are valued with the weights of their stage, already
+// fitted, or where a wide stage's leaves fall in the stage itself, with the
+// stage below; a game that ends inside the search is worth its exact score
+// (past 250,000 such positions a stage takes an evenly spread subset). Each
+// stage's weights are then the regularised least-squares fit of its
 // training positions' labels (conjugate gradients on the normal equations,
 // windows that are mirror images of each other sharing a weight); the
 // regularisation is chosen among a few by the error on the held-out games.
@@ -29,19 +31,37 @@ using bitboard::PopCount;
 using engine::kOrderingUnit;
 namespace ordering = engine::ordering;
 
+// The most positions a stage labels by searches, and the regularisations
+// tried on each stage.
+constexpr long long kMostSearched = 250000;
+constexpr int kDeepestLabelSearch = 4;
+constexpr double kLambdas[] = {2.0, 8.0, 32.0};
+constexpr int kIterations = 80;
+
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
 // A fail-soft alpha-beta search with the weights at its leaves, in the
-// evaluation's unit.
+// evaluation's unit. A leaf is valued with the weights of its stage, or of
+// the highest stage fitted so far when its own is not fitted yet.
 struct LabelSearch {
   const ordering::Weights& weights;
+  int highest_fitted;
   uint64_t nodes = 0;
+
+  int Leaf(uint64_t me, uint64_t opp) const {
+    const int stage = std::min<int>(ordering::kStageOfEmpties[64 - PopCount(me | opp)], highest_fitted);
+    uint32_t index[ordering::kInstanceCount];
+    ordering::FeatureIndices(me, opp, index);
+    int sum = weights.bias[stage];
+    for (uint32_t entry : index) sum += weights.table[stage][entry];
+    return sum;
+  }
 
   int Search(uint64_t me, uint64_t opp, int alpha, int beta, int depth) {
     ++nodes;
-    if (depth == 0) return ordering::Evaluate(weights, me, opp);
+    if (depth == 0) return Leaf(me, opp);
     const uint64_t moves = LegalMoves(me, opp);
     if (moves == 0) {
       if (LegalMoves(opp, me) == 0) return (PopCount(me) - PopCount(opp)) * kOrderingUnit;
@@ -60,7 +80,7 @@ struct LabelSearch {
       Child& c = children[count++];
       c.me = opp & ~flipped;
       c.opp = me | flipped | Bit(x);
-      c.key = depth >= 2 ? -ordering::Evaluate(weights, c.me, c.opp) : 0;
+      c.key = depth >= 2 ? -Leaf(c.me, c.opp) : 0;
     }
     if (depth >= 2) std::stable_sort(children, children + count, [](const Child& a, const Child& b) { return a.key > b.key; });
     int best = -1000 * kOrderingUnit;
@@ -267,14 +287,21 @@ int Fit(const FitOptions& options) {
     const auto stage_start = std::chrono::steady_clock::now();
     const int first = ordering::kStageFirstEmpties[stage];
     const int last = ordering::kStageFirstEmpties[stage + 1] - 1;
-    const int depth = last - first + 1;
-    LabelSearch search{*weights};
+    const int depth = std::min(last - first + 1, kDeepestLabelSearch);
+    LabelSearch search{*weights, stage - 1};
     StageRows train_rows;
     StageRows held_rows;
     long long exact = 0;
     long long searched = 0;
+    // Searching costs far more than solving did near the end: past
+    // kMostSearched positions a stage labels an evenly spread subset.
+    long long unlabelled = 0;
+    for (const Sample& s : samples) unlabelled += s.empties >= first && s.empties <= last && s.source == Source::None;
+    const long long stride = std::max(1LL, (unlabelled + kMostSearched - 1) / kMostSearched);
+    long long seen = 0;
     for (Sample& s : samples) {
       if (s.empties < first || s.empties > last) continue;
+      if (s.source == Source::None && seen++ % stride != 0) continue;
       if (s.source == Source::None) {
         s.label = static_cast<float>(search.Search(s.me, s.opp, -1000 * kOrderingUnit, 1000 * kOrderingUnit, depth)) /
                   static_cast<float>(kOrderingUnit);
@@ -286,9 +313,9 @@ int Fit(const FitOptions& options) {
     }
     double best_lambda = 0;
     double best_error = 1e30;
-    for (double lambda : {4.0, 16.0, 64.0}) {
+    for (double lambda : kLambdas) {
       std::vector<double> w;
-      FitRidge(train_rows, lambda, 150, w);
+      FitRidge(train_rows, lambda, kIterations, w);
       const double error = RootMeanSquare(held_rows, w);
       if (error < best_error) {
         best_error = error;
@@ -334,7 +361,11 @@ int Fit(const FitOptions& options) {
                 100.0 * total.today / total.positions);
   }
 
-  if (!WriteSamples(options.data + "/labelled.tsv", samples)) {
+  std::vector<Sample> labelled;
+  for (const Sample& s : samples) {
+    if (s.source != Source::None) labelled.push_back(s);
+  }
+  if (!WriteSamples(options.data + "/labelled.tsv", labelled)) {
     std::fprintf(stderr, "tenu_train: cannot write %s/labelled.tsv\n", options.data.c_str());
     return 1;
   }
