@@ -150,8 +150,9 @@ template <int... r>
   constexpr auto vectors = std::make_index_sequence<kVectors>();
   const uint16_t* table = kHalfRowAdds[0][0].add;
   constexpr size_t kHalfRowSize = 81 * kVectors * kLanes;
-  ((AddHalfRow(sum, table + (2 * r) * kHalfRowSize + kHalfRowStart[(low_keys >> (8 * r)) & 0xffu], vectors),
-    AddHalfRow(sum, table + (2 * r + 1) * kHalfRowSize + kHalfRowStart[(high_keys >> (8 * r)) & 0xffu], vectors)),
+  const auto key = [](uint64_t keys, int row) { return static_cast<uint32_t>(keys >> (8 * row)) & 0xffu; };
+  ((AddHalfRow(sum, table + (2 * r) * kHalfRowSize + kHalfRowStart[key(low_keys, r)], vectors),
+    AddHalfRow(sum, table + (2 * r + 1) * kHalfRowSize + kHalfRowStart[key(high_keys, r)], vectors)),
    ...);
 }
 
