@@ -18,6 +18,7 @@
 
 #include "search/engine/bitboard.h"
 #include "search/engine/ordering_eval.h"
+#include "train/today_key.h"
 #include "train/train.h"
 
 namespace train {
@@ -175,30 +176,6 @@ double RootMeanSquare(const StageRows& rows, const std::vector<double>& w) {
 int16_t Quantise(double discs) {
   const double units = std::round(discs * kOrderingUnit);
   return static_cast<int16_t>(std::clamp(units, -32767.0, 32767.0));
-}
-
-// The solver's ordering key as it stands (search/engine/exact.cpp,
-// OrderingKey with no table move), copied here to compare against.
-constexpr uint64_t kCorners = 0x8100000000000081u;
-constexpr uint64_t kXSquares = 0x0042000000004200u;
-constexpr uint64_t kQuadrantMask[4] = {0x000000000f0f0f0fu, 0x00000000f0f0f0f0u, 0x0f0f0f0f00000000u,
-                                       0xf0f0f0f000000000u};
-uint64_t OddRegions(uint64_t empty) {
-  uint64_t odd = 0;
-  for (uint64_t mask : kQuadrantMask) {
-    if (PopCount(empty & mask) & 1) odd |= mask;
-  }
-  return empty & odd;
-}
-int TodayKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
-  const uint64_t replies = LegalMoves(child_me, child_opp);
-  int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
-  key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
-  if ((odd >> x & 1) != 0) key += 16;
-  if ((kCorners >> x & 1) != 0) key += 32;
-  const uint64_t empty = ~(child_me | child_opp);
-  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
-  return key;
 }
 
 // Whether the move each ordering puts first keeps the position's value.

@@ -1,4 +1,4 @@
-// tenu_train generate|fit: see train.h and README "The ordering evaluation".
+// tenu_train generate|fit|compare: see train.h and README "The ordering evaluation".
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +11,8 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: tenu_train generate --out DIR [--games N] [--seed S] [--exact E] [--held-out-children E]\n"
-      "       tenu_train fit --data DIR --weights FILE [--sample FILE] [--sample-count N] [--seed S]\n",
+      "       tenu_train fit --data DIR --weights FILE [--sample FILE] [--sample-count N] [--seed S]\n"
+      "       tenu_train compare --positions FILE [--count N]\n",
       stderr);
   return 2;
 }
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   train::GenerateOptions generate;
   train::FitOptions fit;
+  std::string positions;
+  int count = 50;
   for (int k = 2; k < argc; k += 2) {
     if (k + 1 >= argc) return Usage();
     const std::string option = argv[k];
@@ -40,6 +43,10 @@ int main(int argc, char** argv) {
       fit.data = value;
     } else if (option == "--weights") {
       fit.weights = value;
+    } else if (option == "--positions") {
+      positions = value;
+    } else if (option == "--count" && ReadNumber(value, 1, number)) {
+      count = static_cast<int>(number);
     } else if (option == "--sample") {
       fit.sample = value;
     } else if (option == "--games" && ReadNumber(value, 1, number)) {
@@ -60,5 +67,6 @@ int main(int argc, char** argv) {
   }
   if (command == "generate" && !generate.out.empty()) return train::Generate(generate);
   if (command == "fit" && !fit.data.empty() && !fit.weights.empty()) return train::Fit(fit);
+  if (command == "compare" && !positions.empty()) return train::CompareOrderings(positions, count);
   return Usage();
 }

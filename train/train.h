@@ -72,4 +72,10 @@ struct FitOptions {
 };
 int Fit(const FitOptions& options);
 
+// Solves up to per_empties exactly labelled positions of each number of
+// empty squares of a data set file with a plain solver, once ordered by
+// today's key of the exact solver and once by the built-in trained
+// evaluation, and prints the positions each visited.
+int CompareOrderings(const std::string& path, int per_empties);
+
 }  // namespace train
