@@ -6,8 +6,9 @@
 //
 // The solver is a principal-variation search on bitboards. From
 // kOrderedEmpties empty squares on it sorts the moves by the ordering's key
-// (today's key of the exact solver, or the trained evaluation of the
-// position after the move); below that it takes them in square order.
+// (today's key of the exact solver, the trained evaluation of the position
+// after the move, or the two combined); below that it takes them in square
+// order.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -29,7 +30,11 @@ using bitboard::PopCount;
 
 constexpr int kOrderedEmpties = 7;
 
-enum class Ordering { Today, Trained };
+enum class Ordering { Today, Trained, Combined };
+
+// The combined ordering: today's key plus this many of its units (64 a
+// reply) per disc of the trained evaluation.
+int g_mix = 32;
 
 struct PlainSolver {
   Ordering ordering;
@@ -52,16 +57,23 @@ struct PlainSolver {
     int count = 0;
     const uint64_t empty = ~(me | opp);
     const bool ordered = PopCount(empty) >= kOrderedEmpties;
-    const uint64_t odd = ordered && ordering == Ordering::Today ? OddRegions(empty) : 0;
+    const uint64_t odd = ordered && ordering != Ordering::Trained ? OddRegions(empty) : 0;
     for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
       const int x = std::countr_zero(rest);
       const uint64_t flipped = Flips(x, me, opp);
       Child& c = children[count++];
       c.me = opp & ~flipped;
       c.opp = me | flipped | Bit(x);
-      c.key = !ordered ? 0
-              : ordering == Ordering::Today ? TodayKey(c.me, c.opp, x, odd)
-                                            : -engine::ordering::Evaluate(weights, c.me, c.opp);
+      if (!ordered) {
+        c.key = 0;
+      } else if (ordering == Ordering::Today) {
+        c.key = TodayKey(c.me, c.opp, x, odd);
+      } else if (ordering == Ordering::Trained) {
+        c.key = -engine::ordering::Evaluate(weights, c.me, c.opp);
+      } else {
+        c.key = TodayKey(c.me, c.opp, x, odd) -
+                g_mix * engine::ordering::Evaluate(weights, c.me, c.opp) / engine::kOrderingUnit;
+      }
     }
     if (ordered) std::stable_sort(children, children + count, [](const Child& a, const Child& b) { return a.key > b.key; });
     int best = -65;
@@ -86,26 +98,28 @@ struct PlainSolver {
 
 }  // namespace
 
-int CompareOrderings(const std::string& path, int per_empties) {
+int CompareOrderings(const std::string& path, int per_empties, int mix) {
+  g_mix = mix;
   std::vector<Sample> samples;
   if (!ReadSamples(path, samples)) {
     std::fprintf(stderr, "tenu_train: cannot read %s\n", path.c_str());
     return 1;
   }
   const engine::ordering::Weights& weights = engine::ordering::BuiltInWeights();
-  std::printf("empties  positions  nodes today's key  nodes trained  ratio  seconds today  seconds trained\n");
+  std::printf("positions visited (and seconds): today's key, the trained evaluation, today's key + %d per disc\n", mix);
+  std::printf("empties  positions  today's key            trained                       combined\n");
+  constexpr Ordering kOrderings[] = {Ordering::Today, Ordering::Trained, Ordering::Combined};
   for (int empties = 0; empties <= 64; ++empties) {
-    uint64_t nodes[2] = {0, 0};
-    double seconds[2] = {0, 0};
+    uint64_t nodes[3] = {0, 0, 0};
+    double seconds[3] = {0, 0, 0};
     int positions = 0;
     for (const Sample& s : samples) {
       if (s.empties != empties || s.source != Source::Exact || positions == per_empties) continue;
       ++positions;
-      for (Ordering ordering : {Ordering::Today, Ordering::Trained}) {
+      for (int k = 0; k < 3; ++k) {
         const auto start = std::chrono::steady_clock::now();
-        PlainSolver solver{ordering, weights};
+        PlainSolver solver{kOrderings[k], weights};
         const int value = solver.Solve(s.me, s.opp, -65, 65, false);
-        const int k = ordering == Ordering::Today ? 0 : 1;
         seconds[k] += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         nodes[k] += solver.nodes;
         if (value != static_cast<int>(s.label)) {
@@ -115,9 +129,12 @@ int CompareOrderings(const std::string& path, int per_empties) {
       }
     }
     if (positions == 0) continue;
-    std::printf("%7d  %9d  %15llu  %13llu  %5.2f  %13.1f  %15.1f\n", empties, positions,
-                static_cast<unsigned long long>(nodes[0]), static_cast<unsigned long long>(nodes[1]),
-                static_cast<double>(nodes[1]) / static_cast<double>(nodes[0]), seconds[0], seconds[1]);
+    std::printf("%7d  %9d", empties, positions);
+    for (int k = 0; k < 3; ++k) {
+      std::printf("  %12llu (%6.1f s)", static_cast<unsigned long long>(nodes[k]), seconds[k]);
+      if (k > 0) std::printf(" %4.2f", static_cast<double>(nodes[k]) / static_cast<double>(nodes[0]));
+    }
+    std::printf("\n");
     std::fflush(stdout);
   }
   return 0;

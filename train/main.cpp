@@ -12,7 +12,7 @@ int Usage() {
   std::fputs(
       "usage: tenu_train generate --out DIR [--games N] [--seed S] [--exact E] [--held-out-children E]\n"
       "       tenu_train fit --data DIR --weights FILE [--sample FILE] [--sample-count N] [--seed S]\n"
-      "       tenu_train compare --positions FILE [--count N]\n",
+      "       tenu_train compare --positions FILE [--count N] [--mix M]\n",
       stderr);
   return 2;
 }
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   train::FitOptions fit;
   std::string positions;
   int count = 50;
+  int mix = 32;
   for (int k = 2; k < argc; k += 2) {
     if (k + 1 >= argc) return Usage();
     const std::string option = argv[k];
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
       fit.weights = value;
     } else if (option == "--positions") {
       positions = value;
+    } else if (option == "--mix" && ReadNumber(value, 0, number)) {
+      mix = static_cast<int>(number);
     } else if (option == "--count" && ReadNumber(value, 1, number)) {
       count = static_cast<int>(number);
     } else if (option == "--sample") {
@@ -67,6 +70,6 @@ int main(int argc, char** argv) {
   }
   if (command == "generate" && !generate.out.empty()) return train::Generate(generate);
   if (command == "fit" && !fit.data.empty() && !fit.weights.empty()) return train::Fit(fit);
-  if (command == "compare" && !positions.empty()) return train::CompareOrderings(positions, count);
+  if (command == "compare" && !positions.empty()) return train::CompareOrderings(positions, count, mix);
   return Usage();
 }
