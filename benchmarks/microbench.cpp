@@ -11,6 +11,7 @@
 #include "board/rules.h"
 #include "search/engine/bitboard.h"
 #include "search/engine/engine.h"
+#include "search/engine/ordering_eval.h"
 #include "search/reference/reference.h"
 
 namespace {
@@ -175,6 +176,18 @@ void EngineEvaluate(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
 }
 BENCHMARK(EngineEvaluate);
+
+// The ordering evaluation from scratch, with the built-in weights (what the
+// solvers would call at each child); ns per item is the time of one call.
+void OrderingEvaluate(benchmark::State& state) {
+  const auto& positions = Positions().midgame;
+  const engine::ordering::Weights& weights = engine::ordering::BuiltInWeights();
+  for (auto _ : state) {
+    for (const Position& p : positions) benchmark::DoNotOptimize(engine::ordering::Evaluate(weights, p.side1, p.side2));
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * positions.size()));
+}
+BENCHMARK(OrderingEvaluate);
 
 // The board conversion that each engine search call starts with.
 void EngineBoardToMasks(benchmark::State& state) {

@@ -31,6 +31,7 @@ set(TENU_CORE_SOURCES
   engine/texts.cpp
   engine/think.cpp
   search/engine/hash_table.cpp
+  search/engine/ordering_eval.cpp
   search/engine/variants.cpp
   search/reference/endgame.cpp
   search/reference/evaluate.cpp
@@ -60,6 +61,18 @@ if(TENU_X86V3 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64|i[3-6]86|
 else()
   set(TENU_ENGINE_X86V3 OFF)
 endif()
+
+# The ordering evaluation's weights, built in as a byte array generated from
+# the data file (see search/engine/ordering_eval.h and train/).
+set(TENU_ORDERING_WEIGHTS "${PROJECT_SOURCE_DIR}/search/engine/weights/ordering.bin")
+set(TENU_ORDERING_WEIGHTS_SOURCE "${PROJECT_BINARY_DIR}/generated/ordering_weights.cpp")
+add_custom_command(
+  OUTPUT "${TENU_ORDERING_WEIGHTS_SOURCE}"
+  COMMAND "${CMAKE_COMMAND}" -DINPUT=${TENU_ORDERING_WEIGHTS} -DOUTPUT=${TENU_ORDERING_WEIGHTS_SOURCE}
+          -DNAMESPACE=engine::ordering -DSYMBOL=kBuiltInFile -P "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+  DEPENDS "${TENU_ORDERING_WEIGHTS}" "${PROJECT_SOURCE_DIR}/cmake/EmbedFile.cmake"
+  COMMENT "Embedding the ordering evaluation's weights")
+list(APPEND TENU_CORE_SOURCES "${TENU_ORDERING_WEIGHTS_SOURCE}")
 
 if(CMAKE_SYSTEM_NAME STREQUAL "Windows")
   set(TENU_PLATFORM_INCLUDE "${PROJECT_SOURCE_DIR}/platform/win32/include")
