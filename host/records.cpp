@@ -1,10 +1,10 @@
 #include "host/records.h"
 
 #include <cctype>
-#include <fstream>
 
 #include "board/rules.h"
 #include "engine/position.h"
+#include "host/line_reader.h"
 #include "host/positions.h"
 
 namespace {
@@ -248,14 +248,17 @@ std::string SuiteLineText(const Board& board, int side) {
   return text + (side == 1 ? " X" : " O");
 }
 
-std::string RecordFileText(const PlayedGame& game) {
+bool StartsFromStartPosition(const PlayedGame& game) {
   Board start;
   SetStartPosition(start);
-  std::string text;
   bool from_start = game.start_side == 1;
   for (int s = 0; s < kBoardCells && from_start; ++s) from_start = start.cell[s] == game.start.cell[s];
-  if (!from_start) text += SuiteLineText(game.start, game.start_side) + "\n";
-  return text + GameRecordText(game.moves) + "\n";
+  return from_start;
+}
+
+std::string RecordFileText(const PlayedGame& game) {
+  const std::string start = StartsFromStartPosition(game) ? "" : SuiteLineText(game.start, game.start_side) + "\n";
+  return start + GameRecordText(game.moves) + "\n";
 }
 
 bool GameFromText(const std::string& text, PlayedGame& game, std::string& error) {
@@ -273,21 +276,20 @@ bool GameFromText(const std::string& text, PlayedGame& game, std::string& error)
 }
 
 bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = path + " cannot be read";
-    return false;
-  }
+  std::FILE* file = nullptr;
+  if (!OpenInputFile(path, kRecordFileLimits, file, error)) return false;
+  LineReader reader(file, path, kRecordFileLimits);
   PlayedGame read = StartedGame();
   std::string moves;
   std::string line;
   bool first = true;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  LineReader::Got got;
+  while ((got = reader.Next(line)) == LineReader::Got::Line) {
     if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
     if (first && !LooksLikeGameRecord(line)) {
       if (!ReadAnyPosition(line, read.start, read.start_side, error)) {
-        error = path + ": " + error;
+        error = path + ": line " + std::to_string(reader.line_number()) + ": " + error;
+        std::fclose(file);
         return false;
       }
       read.board = read.start;
@@ -296,6 +298,15 @@ bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& erro
       moves += line + " ";
     }
     first = false;
+  }
+  std::fclose(file);
+  if (got != LineReader::Got::End) {
+    error = reader.Problem();
+    return false;
+  }
+  if (first) {
+    error = path + " holds no game, only remarks and blank lines";
+    return false;
   }
   if (!PlayGameRecord(moves, read, error)) {
     error = path + ": " + error;

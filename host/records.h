@@ -50,6 +50,8 @@ std::string GameRecordText(const std::vector<GameMove>& moves, bool with_passes 
 // first. ReadRecordFile reads such a file (lines starting with '#' are
 // remarks); false with a message naming the file when it cannot be read.
 std::string RecordFileText(const PlayedGame& game);
+// True when the game starts from the start position, black to move.
+bool StartsFromStartPosition(const PlayedGame& game);
 bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& error);
 
 // A game that starts from the position a text gives in any of the forms
