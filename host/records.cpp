@@ -6,6 +6,7 @@
 #include "engine/position.h"
 #include "host/line_reader.h"
 #include "host/positions.h"
+#include "host/text_safety.h"
 
 namespace {
 
@@ -56,6 +57,16 @@ PlayedGame StartedGame() {
 }
 
 bool PlayGameRecord(const std::string& text, PlayedGame& game, std::string& error) {
+  // A character that is in no move (letters, digits and the '-' of a "--"
+  // pass are) is named where it stands, rather than the move it shifts.
+  for (size_t k = 0; k < text.size(); ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    if (!IsBlank(text[k]) && !std::isalnum(c) && c != '-') {
+      error = "a game record is a list of moves such as f5d6c3, and '" + ShownCharacter(text, k) + "' (character " +
+              std::to_string(k + 1) + ") is not part of a move";
+      return false;
+    }
+  }
   const std::string squeezed = WithoutBlanks(text);
   if (squeezed.size() % 2 != 0) {
     error = "a game record is a list of moves such as f5d6c3, and '" + squeezed.substr(squeezed.size() - 1) +
@@ -202,9 +213,46 @@ bool ParseSuiteLine(const std::string& text, SuiteLine& line, std::string& error
   return true;
 }
 
+bool LooksLikePositionString(const std::string& text) {
+  return text.size() >= 2 && (text[0] == '*' || text[0] == '0') && text[1] == '|';
+}
+
+std::string PositionStringProblem(const std::string& text) {
+  if (!LooksLikePositionString(text)) return "";
+  size_t end = text.size();
+  while (end > 2 && IsBlank(text[end - 1])) --end;
+  const std::string squares = text.substr(2, end - 2);
+  for (size_t k = 0; k < squares.size() && k < 64; ++k) {
+    const char c = squares[k];
+    if (c != '*' && c != '0' && c != '-') {
+      char square[3];
+      FormatSquareLower(SquareIndex(static_cast<int>(k % 8) + 1, static_cast<int>(k / 8) + 1), square);
+      return std::string("square ") + square + " of the position string is '" + ShownCharacter(squares, k) +
+             "', and a square is '*', '0' or '-'";
+    }
+  }
+  if (squares.size() != 64) {
+    return "a position string has 64 squares after the '|', and this one has " + std::to_string(squares.size()) +
+           " characters";
+  }
+  return "";
+}
+
+std::string UnquotedRecordHint(const std::vector<std::string>& operands) {
+  if (operands.size() < 2) return "";
+  for (const std::string& operand : operands) {
+    if (operand.size() > 3) return "";
+  }
+  return " (each argument is one game: quote a record that has spaces, as in \"f5 d6 c3\")";
+}
+
 bool ToPositionString(const std::string& text, std::string& position, std::string& error) {
   Board board;
   int side = 1;
+  if (const std::string problem = PositionStringProblem(text); !problem.empty()) {
+    error = problem;
+    return false;
+  }
   if (LooksLikeSuiteLine(text) || LooksLikeGameRecord(text)) {
     if (!ReadAnyPosition(text, board, side, error)) return false;
     char formatted[kPositionLength + 1];
@@ -230,6 +278,10 @@ bool ReadAnyPosition(const std::string& text, Board& board, int& side, std::stri
     board = game.board;
     side = game.side;
     return true;
+  }
+  if (const std::string problem = PositionStringProblem(text); !problem.empty()) {
+    error = problem;
+    return false;
   }
   if (ParsePosition(text.c_str(), &side, &board)) return true;
   error = "not a position: a position string (*|...), a game record (f5d6c3...) or a suite line (64 squares, a "

@@ -94,3 +94,10 @@ std::string ShownText(const std::string& text, size_t most) {
   if (at < text.size()) out += "...";
   return out;
 }
+
+std::string ShownCharacter(const std::string& text, size_t at) {
+  if (at >= text.size()) return "";
+  uint32_t code = 0;
+  const size_t length = DecodeUtf8(text, at, code);
+  return ShownText(text.substr(at, length == 0 ? 1 : length), 1);
+}

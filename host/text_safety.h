@@ -18,3 +18,7 @@ bool IsPrintableAscii(const std::string& text);
 // bytes that form no UTF-8 character as \xNN, at most `most` characters of
 // the text, "..." behind a cut.
 std::string ShownText(const std::string& text, size_t most = 40);
+
+// The character at text[at] as ShownText shows it (one UTF-8 character, or
+// one byte as \xNN).
+std::string ShownCharacter(const std::string& text, size_t at);

@@ -90,16 +90,6 @@ bool ReadGames(std::FILE* input, const std::string& name, std::vector<GivenGame>
   return true;
 }
 
-// Where an argument that is one move (f5) was read as a game of its own,
-// the record was most likely not quoted.
-std::string QuotingHint(const std::vector<std::string>& records) {
-  if (records.size() < 2) return "";
-  for (const std::string& record : records) {
-    if (record.size() > 3) return "";
-  }
-  return " (each argument is one game: quote a record that has spaces, as in \"f5 d6 c3\")";
-}
-
 // Writes one graph; false with the reason when it cannot be written.
 bool WriteSvg(std::FILE* file, const std::string& svg, std::string& reason) {
   errno = 0;
@@ -174,7 +164,7 @@ int AnalyzeCommand(const Args& args) {
     GivenGame given{records[k], StartedGame()};
     if (!LooksLikeGameRecord(records[k]) || !PlayGameRecord(records[k], given.game, error)) {
       if (!LooksLikeGameRecord(records[k])) error = "not a game record (moves from the start such as f5d6c3)";
-      std::fprintf(stderr, "tenu analyze: game %zu: %s%s\n", k + 1, error.c_str(), QuotingHint(records).c_str());
+      std::fprintf(stderr, "tenu analyze: game %zu: %s%s\n", k + 1, error.c_str(), UnquotedRecordHint(records).c_str());
       return 2;
     }
     games.push_back(given);

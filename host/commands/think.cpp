@@ -19,7 +19,7 @@ int ThinkCommand(const Args& args) {
     std::string position;
     std::string error;
     if (!ToPositionString(text, position, error)) {
-      std::fprintf(stderr, "tenu think: %s\n", error.c_str());
+      std::fprintf(stderr, "tenu think: %s%s\n", error.c_str(), UnquotedRecordHint(parsed.operands).c_str());
       unreadable = true;
       return false;
     }
