@@ -580,6 +580,58 @@ TEST(NBoardProgram, PlaysWholeGamesWithPassesEitherWay) {
   EXPECT_EQ(session.Wait(), 0);
 }
 
+// What a GUI reads: standard output and standard error as one stream of
+// protocol lines, each byte taken as a character (a GUI's reader may stop
+// at one it cannot show). A whole game with the progress on, a book move
+// (whose remark is Japanese), stored settings that warn and bytes past
+// ASCII from the GUI's side must give printable ASCII lines of the
+// protocol, and nothing else.
+TEST(NBoardProgram, AGuiReadsEveryLineOfAWholeGame) {
+  TempDir dir;
+  const std::string book = dir.Write("book.txt", "f5 d6 c3\n");
+  const std::string store = dir.Write("Tenu.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\n"
+                                                  "\"Depth\"=dword:00000012\n");
+  TenuSession session({"nboard", "--progress", "--book", book}, store, TenuSession::MergeErrors);
+  for (const std::string& line : {std::string("nboard 2"), std::string("set depth 60"), std::string("set depth 3"),
+                                  std::string("move \xE3\x81\x82"), std::string("ping \xFF\x01"),
+                                  std::string(1100000, 'x'), std::string("hint 99999999999"), std::string("ping 500")}) {
+    session.Send(line);
+  }
+  const std::string opening = session.ReadUntil("pong 500\n");
+  for (const std::string& expected :
+       {std::string("status warning: Depth (the midgame search depth) 18 is above 17"),
+        std::string("status set depth 60 is beyond 17, the deepest search that answers in useful time; the depth is 17"),
+        std::string("status move ??" "? rejected: '??" "?' is not a square"), std::string("pong ??\n"),
+        std::string("status line 6 is longer than the 1 MiB a command may have; it is skipped\n")}) {
+    EXPECT_NE(opening.find(expected), std::string::npos) << expected << " in\n" << opening;
+  }
+  std::mt19937 rng(3);
+  PlayedOut out;
+  PlayOut(session, Start(), 1, rng, out);
+  session.Send("analyze");
+  session.Send("ping 501");
+  session.ReadUntil("pong 501\n");
+  session.CloseInput();
+  session.ReadUntil("never written");
+  EXPECT_EQ(session.Wait(), 0);
+
+  const std::string& all = session.transcript();
+  for (size_t k = 0; k < all.size(); ++k) {
+    ASSERT_TRUE(all[k] == '\n' || (all[k] >= 0x20 && all[k] <= 0x7E)) << "byte " << k << " in\n" << all.substr(0, k + 1);
+  }
+  const std::regex protocol(
+      R"(set myname Tenu|status( .+)?|=== [A-H][1-8]/-?[0-9]+\.[0-9]{2}/[0-9]+\.[0-9]{2}|=== PA|)"
+      R"(search [A-H][1-8] -?[0-9]+\.[0-9]{2} 0 [0-9]+|pong( \S+)?|analysis [0-9]+ -?[0-9]+\.[0-9]{2})");
+  int searches = 0;
+  for (const std::string& line : Lines(all)) {
+    EXPECT_TRUE(std::regex_match(line, protocol)) << line;
+    searches += line.rfind("search ", 0) == 0;
+  }
+  EXPECT_EQ(searches, 4) << "hint 99999999999 gives every legal move";
+  EXPECT_NE(all.find("status midgame search, starting with "), std::string::npos);
+  EXPECT_NE(all.find("=== F5/0.00/"), std::string::npos) << "the book's move, without its remark";
+}
+
 TEST(NBoardProgram, BadInputGetsAStatusAndTheSessionGoesOn) {
   const std::string game = "set game (;GM[Othello]PC[NBoard]PB[a]PW[b]RE[?]TI[5:00]TY[8]" + kStartBoard + "B[F5];)";
   const ProcessResult run = RunTenu({"nboard"}, "nboard 2\n" + game +
