@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <cstdint>
 #include <cmath>
 #include <cstdio>
@@ -87,12 +86,17 @@ bool ParseNumber(const std::string& text, double& value) {
 std::string StatusLine(const std::string& text) { return text.empty() ? "status" : "status " + text; }
 
 // A line as the GUI can read it: printable ASCII only. Line breaks would end
-// the line early and bytes past ASCII may stop the GUI's reader, so every
-// other byte (from a move or an id the GUI sent, say) becomes '?'.
+// the line early, so they become blanks; bytes past ASCII may stop the
+// GUI's reader, so every other byte (from a move or an id the GUI sent, say)
+// becomes '?'.
 std::string ProtocolLine(const std::string& line) {
   std::string out = line;
   for (char& c : out) {
-    if (c < 0x20 || c > 0x7E) c = '?';
+    if (c == '\r' || c == '\n') {
+      c = ' ';
+    } else if (c < 0x20 || c > 0x7E) {
+      c = '?';
+    }
   }
   return out;
 }

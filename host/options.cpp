@@ -343,8 +343,11 @@ void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default, const
     say("the book is not read: " + problem);
     return;
   }
-  if (const std::string problem = LoadBookInEnglish(EngineSettings.JosekiFile); !problem.empty()) {
-    say("the book is not read whole: " + problem + "; the engine plays with the lines before it");
+  int32_t line_number = 0;
+  if (!LoadBookFile(EngineSettings.JosekiFile, &line_number)) {
+    const std::string problem = BookLoadProblem(EngineSettings.JosekiFile, line_number);
+    say(line_number == 0 ? "the book is not read: " + problem
+                         : "the book is not read whole: " + problem + "; the engine plays with the lines before it");
   }
 }
 

@@ -141,6 +141,7 @@ TEST(HostileCommands, EachRefusesWhatItCannotUseAndSaysWhy) {
       // Output and usage.
       {"F19 usage", {"--help"}, "", 0, "[--inaccuracy D] [--mistake D]\n          [--black NAME] [--white NAME]", ""},
       {"F34 perft 21", {"perft", "21"}, "", 2, "", "usage: tenu perft N"},
+      {"F20 a stray argument", {"version", "extra"}, "", 2, "", "usage: tenu version"},
   };
   for (const Case& test : cases) Check(test, RunTenuWithin(30, test.args, test.input));
 
