@@ -1,6 +1,8 @@
 #include "host/nboard_session.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +15,13 @@
 #include "host/output.h"
 #include "host/game_analysis.h"
 #include "host/positions.h"
+#include "host/text_safety.h"
 #include "platform/posix/progress_observer.h"
 #include "platform/posix/text_utf8.h"
 #include "core/settings.h"
 #include "engine/root.h"
+#include "engine/texts.h"
+#include "ui/search_limits.h"
 
 namespace {
 
@@ -77,14 +82,94 @@ bool ParseNumber(const std::string& text, double& value) {
   return end == text.c_str() + text.size() && std::isfinite(value);
 }
 
-// One status line: the GUI shows it as the engine's state. Line breaks would
-// end the line early, so they become blanks.
-std::string StatusLine(const std::string& text) {
-  std::string line = text.empty() ? "status" : "status " + text;
-  for (char& c : line) {
-    if (c == '\r' || c == '\n') c = ' ';
+// One status line: the GUI shows it as the engine's state.
+std::string StatusLine(const std::string& text) { return text.empty() ? "status" : "status " + text; }
+
+// A line as the GUI can read it: printable ASCII only. Line breaks would end
+// the line early, so they become blanks; bytes past ASCII may stop the
+// GUI's reader, so every other byte (from a move or an id the GUI sent, say)
+// becomes '?'.
+std::string ProtocolLine(const std::string& line) {
+  std::string out = line;
+  for (char& c : out) {
+    if (c == '\r' || c == '\n') {
+      c = ' ';
+    } else if (c < 0x20 || c > 0x7E) {
+      c = '?';
+    }
   }
-  return line;
+  return out;
+}
+
+// A whole number of any length with nothing else; values beyond what an int
+// holds are held at its largest.
+bool ParseWholeNumber(const std::string& text, long long& value) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  value = 0;
+  for (char c : text) value = std::min<long long>(value * 10 + (c - '0'), INT32_MAX);
+  return true;
+}
+
+// The engine's progress texts (code page 932) in English, for the status
+// line: each fixed text or format of the engine with its English form. A
+// text of no known form gives an empty string.
+struct ProgressForm {
+  const char* engine;   // the engine's format: %c%d a square, %d or %+d a number
+  const char* english;  // the same values in the same order: %s each
+};
+
+const ProgressForm kProgressForms[] = {
+    {kBookProgressText, "looking the position up in the book"},
+    {kOrderingProgressFormat, "ordering the moves (depth = %s)"},
+    {kExactStartFormat, "exact solve, starting with %s"},
+    {kWldStartFormat, "win/loss/draw solve, starting with %s"},
+    {kMidgameStartFormat, "midgame search, starting with %s (depth = %s)"},
+    {kSearchingFormat, "searching %s [best so far %s %s]"},
+};
+
+// Matches a text against one of the engine's formats; the values in order,
+// a square (%c%d) as one value.
+bool MatchEngineFormat(const char* format, const char* text, std::vector<std::string>& values) {
+  values.clear();
+  while (*format != '\0') {
+    if (format[0] == '%' && format[1] == 'c' && format[2] == '%' && format[3] == 'd') {
+      if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
+      values.emplace_back(text, 2);
+      text += 2;
+      format += 4;
+    } else if (format[0] == '%' && (format[1] == 'd' || (format[1] == '+' && format[2] == 'd'))) {
+      const char* start = text;
+      if (*text == '+' || *text == '-') ++text;
+      if (*text < '0' || *text > '9') return false;
+      while (*text >= '0' && *text <= '9') ++text;
+      values.emplace_back(start, static_cast<size_t>(text - start));
+      format += format[1] == 'd' ? 2 : 3;
+    } else {
+      if (*text != *format) return false;
+      ++text;
+      ++format;
+    }
+  }
+  return *text == '\0';
+}
+
+std::string EnglishProgress(const char* text) {
+  std::vector<std::string> values;
+  for (const ProgressForm& form : kProgressForms) {
+    if (!MatchEngineFormat(form.engine, text, values)) continue;
+    std::string out;
+    size_t next = 0;
+    for (const char* p = form.english; *p != '\0'; ++p) {
+      if (p[0] == '%' && p[1] == 's' && next < values.size()) {
+        out += values[next++];
+        ++p;
+      } else {
+        out.push_back(*p);
+      }
+    }
+    return out;
+  }
+  return "";
 }
 
 bool GameIsOver(const GamePosition& game) {
@@ -142,7 +227,8 @@ bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& err
 std::function<void(const std::string&)>* ProgressStatus = nullptr;
 
 void ForwardProgress(const char* text) {
-  if (ProgressStatus != nullptr) (*ProgressStatus)(Cp932ToUtf8(text));
+  if (ProgressStatus == nullptr) return;
+  if (const std::string english = EnglishProgress(text); !english.empty()) (*ProgressStatus)(english);
 }
 
 }  // namespace
@@ -279,12 +365,21 @@ NBoardSession::NBoardSession(LineSink sink) : sink_(std::move(sink)) {
   history_.push_back(position_);
 }
 
-void NBoardSession::Emit(const std::string& line) {
+void NBoardSession::Emit(const std::string& text) {
+  const std::string line = ProtocolLine(text);
   if (written_ != nullptr) written_->push_back(line);
   if (sink_) sink_(line);
 }
 
 void NBoardSession::Status(const std::string& text) { Emit(StatusLine(text)); }
+
+void NBoardSession::Note(const std::string& text) {
+  if (greeted_) {
+    Status(text);
+  } else {
+    notes_.push_back(text);
+  }
+}
 
 std::vector<std::string> NBoardSession::HandleLine(const std::string& raw) {
   std::vector<std::string> written;
@@ -295,6 +390,9 @@ std::vector<std::string> NBoardSession::HandleLine(const std::string& raw) {
   if (command == "nboard") {
     Emit("set myname Tenu");
     if (words.size() < 2 || words[1] != "2") Status("Tenu speaks version 2 of the NBoard protocol");
+    greeted_ = true;
+    for (const std::string& note : notes_) Status(note);
+    notes_.clear();
   } else if (command == "set") {
     Set(line, words);
   } else if (command == "move") {
@@ -319,10 +417,16 @@ void NBoardSession::Set(const std::string& line, const std::vector<std::string>&
   const std::string& what = words[1];
   if (what == "depth") {
     long long depth = 0;
-    if (words.size() != 3 || !ParseCount(words[2], depth) || depth < kNBoardMinDepth || depth > kNBoardMaxDepth) {
-      Status("set depth takes a whole number from " + std::to_string(kNBoardMinDepth) + " to " +
-             std::to_string(kNBoardMaxDepth) + "; the depth stays " + std::to_string(EngineSettings.Depth));
+    if (words.size() != 3 || !ParseWholeNumber(words[2], depth) || depth < kNBoardMinDepth) {
+      Status("set depth takes a whole number of at least " + std::to_string(kNBoardMinDepth) + "; the depth stays " +
+             std::to_string(EngineSettings.Depth));
       return;
+    }
+    if (depth > kDeepestUsefulMidgameDepth) {
+      Status("set depth " + words[2] + " is beyond " + std::to_string(kDeepestUsefulMidgameDepth) +
+             ", the deepest search that answers in useful time; the depth is " +
+             std::to_string(kDeepestUsefulMidgameDepth));
+      depth = kDeepestUsefulMidgameDepth;
     }
     EngineSettings.Depth = static_cast<int32_t>(depth);
   } else if (what == "game") {
@@ -390,20 +494,21 @@ void NBoardSession::Go() {
   if (square == 0 || !IsLegalMove(board, square, side)) {
     // Not expected while a legal move exists, but the GUI waits for a move:
     // the best-scored one goes instead.
-    Status("the engine answered " + Cp932ToUtf8(reply.c_str()) + ", which is no legal move here");
+    Status("the engine answered " + reply.substr(0, 2) + ", which is no legal move here");
     const MoveScore best = ScoreLegalMoves(board, side).front();
     square = best.square;
     evaluation = FormatNumber(best.score / 100.0);
   } else {
+    // The remark goes to the GUI only as far as it can read it.
     const std::string remark = Cp932ToUtf8(ReplyMessage(reply.c_str()).c_str());
-    if (!remark.empty()) Status(remark);
+    if (!remark.empty() && IsPrintableAscii(remark)) Status(remark);
   }
   Emit("=== " + SquareText(square) + "/" + evaluation + "/" + FormatNumber(seconds));
 }
 
 void NBoardSession::Hint(const std::vector<std::string>& words) {
-  long long count = 0;
-  if (words.size() < 2 || !ParseCount(words[1], count) || count < 1) {
+  long long count = 0;  // any count past the legal moves asks for them all
+  if (words.size() < 2 || !ParseWholeNumber(words[1], count) || count < 1) {
     Status("hint takes a number of moves, at least 1");
     return;
   }

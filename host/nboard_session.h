@@ -34,13 +34,19 @@ bool ParseGgfGame(const std::string& text, GamePosition& game, std::string& erro
 // has. Answers false with the reason in error, leaving game untouched.
 bool PlayMoveText(GamePosition& game, const std::string& move, std::string& error);
 
-// The midgame depths that "set depth" accepts.
+// The least midgame depth that "set depth" accepts. A depth past the
+// deepest search that answers in useful time (ui/search_limits.h) is taken
+// as that deepest one, with a status line that says so: a GUI that offers
+// deeper searches would otherwise wait for a move that never comes, with
+// no way to stop the search.
 constexpr int kNBoardMinDepth = 1;
-constexpr int kNBoardMaxDepth = 60;
 
 // One protocol session: the game the GUI has set up and the commands on it.
 // Commands run one after the other to completion, so the answer to a ping
-// always comes after the work asked for before it.
+// always comes after the work asked for before it. Every line written is
+// printable ASCII: a GUI may read the protocol as single bytes, or stop on
+// characters it cannot show, so a text that is not (the engine's remarks
+// are Japanese) is left out or written in English.
 class NBoardSession {
  public:
   using LineSink = std::function<void(const std::string& line)>;
@@ -52,6 +58,11 @@ class NBoardSession {
   // Handles one line from the GUI and answers the lines written for it.
   // Lines that are no command of the protocol are ignored.
   std::vector<std::string> HandleLine(const std::string& line);
+
+  // A status line for something the GUI should know that no command asked
+  // for (a warning about the settings, a line that was skipped): held
+  // until the GUI has said "nboard", written at once after.
+  void Note(const std::string& text);
 
   const GamePosition& position() const { return position_; }
   double contempt() const { return contempt_; }
@@ -66,6 +77,8 @@ class NBoardSession {
   void Analyze();
 
   LineSink sink_;
+  bool greeted_ = false;
+  std::vector<std::string> notes_;  // held until the GUI says "nboard"
   std::vector<std::string>* written_ = nullptr;
   GamePosition position_;
   std::vector<GamePosition> history_;  // the game's positions, its start first, position_ last

@@ -10,6 +10,7 @@
 #include "book/book.h"
 #include "core/settings.h"
 #include "engine/exports.h"
+#include "host/book_file.h"
 #include "host/records.h"
 #include "platform/posix/settings_file.h"
 #include "platform/posix/setup_terminal.h"
@@ -255,6 +256,21 @@ bool ApplyEngineOptions(const ParsedOptions& parsed, std::string& error) {
           error = "--book: " + problem;
           return false;
         }
+        if (struct stat info{}; stat(value.c_str(), &info) != 0 && LooksLikeGameRecord(value)) {
+          error = "--book needs a value before the position " + value;
+          return false;
+        }
+        // A book named for this run must load whole: it is read once here,
+        // into a book of its own, so that a missing file or a bad line stops
+        // the command before any work.
+        if (Book.references == 0 && AcquireBook()) {
+          const std::string problem = LoadBookInEnglish(value);
+          ReleaseBook();
+          if (!problem.empty()) {
+            error = "--book: " + problem;
+            return false;
+          }
+        }
         break;
       default: break;  // the command's own options, and those StartEngineRun applies
     }
@@ -276,8 +292,11 @@ void WarnAboutSettingsFile() {
   if (!problem.empty()) std::fprintf(stderr, "tenu: warning: %s; the built-in settings are used\n", problem.c_str());
 }
 
-void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default) {
-  WarnAboutSettingsFile();
+void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default, const Warn& warn) {
+  const Warn say = warn ? warn : [](const std::string& text) { std::fprintf(stderr, "tenu: warning: %s\n", text.c_str()); };
+  if (const std::string problem = SettingsFileProblem(); !problem.empty()) {
+    say(problem + "; the built-in settings are used");
+  }
   // The later of --progress and --no-progress counts.
   int progress = progress_by_default ? 1 : -1;
   for (const auto& entry : parsed.given) {
@@ -291,18 +310,46 @@ void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default) {
   }
   for (const std::string& warning :
        SlowSearchWarnings(EngineSettings.Depth, EngineSettings.KansakiDepth, EngineSettings.HisshoDepth)) {
-    std::fprintf(stderr, "tenu: warning: %s\n", warning.c_str());
+    say(warning);
   }
-  // A stored book path that names a device or a pipe would be read forever
-  // or never answer: such a book is not read, as if it could not be opened.
-  if (EngineSettings.UseJoseki != 0) {
-    if (const std::string problem = BookFileProblem(EngineSettings.JosekiFile); !problem.empty()) {
-      std::fprintf(stderr, "tenu: the book is not read: %s\n", problem.c_str());
-      AcquireBook();
-      return;
+  // Only a hand-edited settings file holds a negative number: the engine
+  // uses it as it is, but nobody should be surprised by what it does.
+  const struct {
+    const char* name;
+    int32_t value;
+  } numbers[] = {{"Depth", EngineSettings.Depth},
+                 {"Exact (KansakiDepth)", EngineSettings.KansakiDepth},
+                 {"WLD (HisshoDepth)", EngineSettings.HisshoDepth}};
+  for (const auto& number : numbers) {
+    if (number.value < 0) {
+      say(std::string("the stored ") + number.name + " " + std::to_string(number.value) +
+          " is negative, which the settings form does not take; the engine uses it as it is");
     }
   }
-  LumInit(nullptr);
+  // The book is taken as a host takes it before play, and loaded as the
+  // engine loads it, but what goes wrong is said here in English: a book
+  // named with --book was checked already; a stored one that fails leaves
+  // the engine to play with what it holds. A stored book path that names a
+  // device or a pipe would be read forever or never answer: such a book is
+  // not read, as if it could not be opened.
+  if (EngineSettings.UseJoseki == 0) {
+    LumInit(nullptr);  // no book to read: the reference alone
+    return;
+  }
+  if (!AcquireBook()) {
+    say("the book is not read: out of memory");
+    return;
+  }
+  if (const std::string problem = BookFileProblem(EngineSettings.JosekiFile); !problem.empty()) {
+    say("the book is not read: " + problem);
+    return;
+  }
+  int32_t line_number = 0;
+  if (!LoadBookFile(EngineSettings.JosekiFile, &line_number)) {
+    const std::string problem = BookLoadProblem(EngineSettings.JosekiFile, line_number);
+    say(line_number == 0 ? "the book is not read: " + problem
+                         : "the book is not read whole: " + problem + "; the engine plays with the lines before it");
+  }
 }
 
 void FinishEngineRun() { LumFinish(0); }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,8 @@ std::vector<Option> WithEngineOptions(std::vector<Option> own);
 // Applies the engine options in the order given to the settings of this run
 // and to the searches (implementation, table size); false with a message
 // when a value cannot be used (a book path that is too long or no regular
-// file, a table that cannot be had).
+// file, a book that cannot be opened or has a line the engine rejects, a
+// table that cannot be had).
 bool ApplyEngineOptions(const ParsedOptions& parsed, std::string& error);
 
 // Parses and applies in one go, for the commands that think: prints
@@ -99,14 +101,18 @@ std::string BookFileProblem(const std::string& path);
 void WarnAboutSettingsFile();
 
 // Applies what the options said beyond the numbers (progress, book) and takes
-// the book reference as a host does before play (a book that fails to load is
-// reported on standard error and play goes on with what it holds). Warns on
-// standard error when the settings file could not be read and when the
-// search settings make moves that do not come in any useful time.
+// the book reference as a host does before play. A book that fails to load
+// is reported and play goes on with what it holds; a book named with --book
+// was loaded once already by ApplyEngineOptions, which refuses one that
+// does not load whole. Reports too when the settings file could not be
+// read and when the search settings make moves that do not come in any
+// useful time. Reports go to warn, by default as "tenu: warning: ..." lines
+// on standard error.
 // With progress_by_default the progress lines show unless --no-progress
 // says otherwise (tenu play); otherwise the stored setting stands unless an
 // option says otherwise.
-void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default = false);
+using Warn = std::function<void(const std::string& text)>;
+void StartEngineRun(const ParsedOptions& parsed, bool progress_by_default = false, const Warn& warn = nullptr);
 void FinishEngineRun();
 
 // The largest table `--hash` offers, in MiB.

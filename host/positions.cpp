@@ -6,6 +6,31 @@
 
 #include "board/rules.h"
 #include "engine/exports.h"
+#include "host/line_reader.h"
+
+int ForEachPosition(const char* command, const std::vector<std::string>& positions,
+                    const std::function<bool(const std::string&)>& each) {
+  int status = 0;
+  if (!positions.empty()) {
+    for (const std::string& position : positions) {
+      if (!each(position)) status = 1;
+      if (!FlushOutput()) break;
+    }
+    return status;
+  }
+  LineReader reader(stdin, "standard input", kPositionStreamLimits);
+  std::string line;
+  LineReader::Got got;
+  while ((got = reader.Next(line)) == LineReader::Got::Line) {
+    if (!line.empty() && !each(line)) status = 1;
+    if (!FlushOutput()) return status;
+  }
+  if (got != LineReader::Got::End) {
+    std::fprintf(stderr, "tenu %s: %s\n", command, reader.Problem().c_str());
+    return 2;
+  }
+  return status;
+}
 
 int ReplySquare(const char* reply) {
   if (reply == nullptr || reply[0] < 'A' || reply[0] > 'H' || reply[1] < '1' || reply[1] > '8' || reply[2] != '|') {

@@ -1,7 +1,7 @@
 // Helpers for the commands that work on position strings and replies.
 #pragma once
 
-#include <iostream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,28 +10,11 @@
 
 // Calls each(position) for every argument, or for every non-empty line of
 // standard input when there are none. Answers 1 when any call answered false.
-// Stops once standard output cannot be written.
-template <typename Each>
-int ForEachPosition(const std::vector<std::string>& positions, Each each) {
-  int status = 0;
-  auto one = [&](const std::string& position) {
-    if (!each(position)) status = 1;
-  };
-  if (!positions.empty()) {
-    for (const std::string& position : positions) {
-      one(position);
-      if (!FlushOutput()) break;
-    }
-    return status;
-  }
-  std::string line;
-  while (std::getline(std::cin, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) one(line);
-    if (!FlushOutput()) break;
-  }
-  return status;
-}
+// Stops once standard output cannot be written. A line of standard input
+// longer than a position may be, or a read error, ends the loop with a
+// message "tenu <command>: ..." on standard error and status 2.
+int ForEachPosition(const char* command, const std::vector<std::string>& positions,
+                    const std::function<bool(const std::string&)>& each);
 
 // The square of a reply "F5|...|..." (10..80), or 0 when it names no move.
 int ReplySquare(const char* reply);

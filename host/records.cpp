@@ -1,11 +1,12 @@
 #include "host/records.h"
 
 #include <cctype>
-#include <fstream>
 
 #include "board/rules.h"
 #include "engine/position.h"
+#include "host/line_reader.h"
 #include "host/positions.h"
+#include "host/text_safety.h"
 
 namespace {
 
@@ -56,6 +57,16 @@ PlayedGame StartedGame() {
 }
 
 bool PlayGameRecord(const std::string& text, PlayedGame& game, std::string& error) {
+  // A character that is in no move (letters, digits and the '-' of a "--"
+  // pass are) is named where it stands, rather than the move it shifts.
+  for (size_t k = 0; k < text.size(); ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    if (!IsBlank(text[k]) && !std::isalnum(c) && c != '-') {
+      error = "a game record is a list of moves such as f5d6c3, and '" + ShownCharacter(text, k) + "' (character " +
+              std::to_string(k + 1) + ") is not part of a move";
+      return false;
+    }
+  }
   const std::string squeezed = WithoutBlanks(text);
   if (squeezed.size() % 2 != 0) {
     error = "a game record is a list of moves such as f5d6c3, and '" + squeezed.substr(squeezed.size() - 1) +
@@ -202,9 +213,46 @@ bool ParseSuiteLine(const std::string& text, SuiteLine& line, std::string& error
   return true;
 }
 
+bool LooksLikePositionString(const std::string& text) {
+  return text.size() >= 2 && (text[0] == '*' || text[0] == '0') && text[1] == '|';
+}
+
+std::string PositionStringProblem(const std::string& text) {
+  if (!LooksLikePositionString(text)) return "";
+  size_t end = text.size();
+  while (end > 2 && IsBlank(text[end - 1])) --end;
+  const std::string squares = text.substr(2, end - 2);
+  for (size_t k = 0; k < squares.size() && k < 64; ++k) {
+    const char c = squares[k];
+    if (c != '*' && c != '0' && c != '-') {
+      char square[3];
+      FormatSquareLower(SquareIndex(static_cast<int>(k % 8) + 1, static_cast<int>(k / 8) + 1), square);
+      return std::string("square ") + square + " of the position string is '" + ShownCharacter(squares, k) +
+             "', and a square is '*', '0' or '-'";
+    }
+  }
+  if (squares.size() != 64) {
+    return "a position string has 64 squares after the '|', and this one has " + std::to_string(squares.size()) +
+           " characters";
+  }
+  return "";
+}
+
+std::string UnquotedRecordHint(const std::vector<std::string>& operands) {
+  if (operands.size() < 2) return "";
+  for (const std::string& operand : operands) {
+    if (operand.size() > 3) return "";
+  }
+  return " (each argument is one game: quote a record that has spaces, as in \"f5 d6 c3\")";
+}
+
 bool ToPositionString(const std::string& text, std::string& position, std::string& error) {
   Board board;
   int side = 1;
+  if (const std::string problem = PositionStringProblem(text); !problem.empty()) {
+    error = problem;
+    return false;
+  }
   if (LooksLikeSuiteLine(text) || LooksLikeGameRecord(text)) {
     if (!ReadAnyPosition(text, board, side, error)) return false;
     char formatted[kPositionLength + 1];
@@ -231,6 +279,10 @@ bool ReadAnyPosition(const std::string& text, Board& board, int& side, std::stri
     side = game.side;
     return true;
   }
+  if (const std::string problem = PositionStringProblem(text); !problem.empty()) {
+    error = problem;
+    return false;
+  }
   if (ParsePosition(text.c_str(), &side, &board)) return true;
   error = "not a position: a position string (*|...), a game record (f5d6c3...) or a suite line (64 squares, a "
           "space and X or O)";
@@ -248,14 +300,17 @@ std::string SuiteLineText(const Board& board, int side) {
   return text + (side == 1 ? " X" : " O");
 }
 
-std::string RecordFileText(const PlayedGame& game) {
+bool StartsFromStartPosition(const PlayedGame& game) {
   Board start;
   SetStartPosition(start);
-  std::string text;
   bool from_start = game.start_side == 1;
   for (int s = 0; s < kBoardCells && from_start; ++s) from_start = start.cell[s] == game.start.cell[s];
-  if (!from_start) text += SuiteLineText(game.start, game.start_side) + "\n";
-  return text + GameRecordText(game.moves) + "\n";
+  return from_start;
+}
+
+std::string RecordFileText(const PlayedGame& game) {
+  const std::string start = StartsFromStartPosition(game) ? "" : SuiteLineText(game.start, game.start_side) + "\n";
+  return start + GameRecordText(game.moves) + "\n";
 }
 
 bool GameFromText(const std::string& text, PlayedGame& game, std::string& error) {
@@ -273,21 +328,20 @@ bool GameFromText(const std::string& text, PlayedGame& game, std::string& error)
 }
 
 bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = path + " cannot be read";
-    return false;
-  }
+  std::FILE* file = nullptr;
+  if (!OpenInputFile(path, kRecordFileLimits, file, error)) return false;
+  LineReader reader(file, path, kRecordFileLimits);
   PlayedGame read = StartedGame();
   std::string moves;
   std::string line;
   bool first = true;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  LineReader::Got got;
+  while ((got = reader.Next(line)) == LineReader::Got::Line) {
     if (line.find_first_not_of(" \t") == std::string::npos || line[0] == '#') continue;
     if (first && !LooksLikeGameRecord(line)) {
       if (!ReadAnyPosition(line, read.start, read.start_side, error)) {
-        error = path + ": " + error;
+        error = path + ": line " + std::to_string(reader.line_number()) + ": " + error;
+        std::fclose(file);
         return false;
       }
       read.board = read.start;
@@ -296,6 +350,15 @@ bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& erro
       moves += line + " ";
     }
     first = false;
+  }
+  std::fclose(file);
+  if (got != LineReader::Got::End) {
+    error = reader.Problem();
+    return false;
+  }
+  if (first) {
+    error = path + " holds no game, only remarks and blank lines";
+    return false;
   }
   if (!PlayGameRecord(moves, read, error)) {
     error = path + ": " + error;

@@ -50,6 +50,8 @@ std::string GameRecordText(const std::vector<GameMove>& moves, bool with_passes 
 // first. ReadRecordFile reads such a file (lines starting with '#' are
 // remarks); false with a message naming the file when it cannot be read.
 std::string RecordFileText(const PlayedGame& game);
+// True when the game starts from the start position, black to move.
+bool StartsFromStartPosition(const PlayedGame& game);
 bool ReadRecordFile(const std::string& path, PlayedGame& game, std::string& error);
 
 // A game that starts from the position a text gives in any of the forms
@@ -75,8 +77,21 @@ struct SuiteLine {
 bool LooksLikeSuiteLine(const std::string& text);
 bool ParseSuiteLine(const std::string& text, SuiteLine& line, std::string& error);
 
+// A text that starts as a host position string ("*|" or "0|") is one only
+// with exactly 64 squares of '*', '0' and '-' behind the '|' (blanks may
+// end it): the engine reads any other character as an empty square and
+// ignores what follows the 64th, which would answer for a position the
+// user did not mean. Why the text is not one, or empty.
+bool LooksLikePositionString(const std::string& text);
+std::string PositionStringProblem(const std::string& text);
+
+// Where several arguments that are one move each were read as several
+// games or positions, the record was most likely not quoted: a hint that
+// says so, to append to the message (empty otherwise).
+std::string UnquotedRecordHint(const std::vector<std::string>& operands);
+
 // The host position string for a text in any of the forms: a host position
-// string comes back as it is; a game record or suite line as the position it
+// string comes back as it is (when it passes the check above); a game record or suite line as the position it
 // describes. False with a message when the text is a game record or suite
 // line that cannot be read; a text of no known form comes back as it is (the
 // engine then answers that it is not a position).

@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -37,8 +39,9 @@ int WaitFor(int pid) {
 }
 
 // Runs the child; its standard output is read unless broken says otherwise.
+// A child still running after time_limit_s seconds (0: no limit) is killed.
 ProcessResult Run(const std::vector<std::string>& args, const std::string& input, const std::string& settings_file,
-                  const BrokenOutput* broken) {
+                  const BrokenOutput* broken, int time_limit_s = 0) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) return {};
   const bool full = broken != nullptr && *broken == BrokenOutput::FullDevice;
@@ -65,13 +68,27 @@ ProcessResult Run(const std::vector<std::string>& args, const std::string& input
   }
   bool out_open = broken == nullptr, err_open = true;
   if (full) close(out_pipe[0]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(time_limit_s);
+  bool killed = false;
   while (out_open || err_open) {
     pollfd fds[3];
     int count = 0;
     if (out_open) fds[count++] = {out_pipe[0], POLLIN, 0};
     if (err_open) fds[count++] = {err_pipe[0], POLLIN, 0};
     if (input_open) fds[count++] = {in_pipe[1], POLLOUT, 0};
-    if (poll(fds, static_cast<nfds_t>(count), -1) < 0) break;
+    int wait_ms = -1;
+    if (time_limit_s > 0 && !killed) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      wait_ms = static_cast<int>(std::max<long long>(left.count(), 0));
+    }
+    const int ready = poll(fds, static_cast<nfds_t>(count), wait_ms);
+    if (ready < 0) break;
+    if (ready == 0) {  // past the time limit: the child is stuck
+      kill(pid, SIGKILL);
+      killed = true;
+      result.timed_out = true;
+      continue;
+    }
     for (int k = 0; k < count; ++k) {
       if (fds[k].revents == 0) continue;
       if (fds[k].fd == in_pipe[1]) {
@@ -106,12 +123,17 @@ ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& i
   return Run(args, input, settings_file, nullptr);
 }
 
+ProcessResult RunTenuWithin(int seconds, const std::vector<std::string>& args, const std::string& input) {
+  return Run(args, input, "/nonexistent/tenu-test.reg", nullptr, seconds);
+}
+
 ProcessResult RunTenuWithBrokenOutput(const std::vector<std::string>& args, const std::string& input,
                                       BrokenOutput output) {
   return Run(args, input, "/nonexistent/tenu-test.reg", &output);
 }
 
-TenuSession::TenuSession(const std::vector<std::string>& args, const std::string& settings_file) {
+TenuSession::TenuSession(const std::vector<std::string>& args, const std::string& settings_file,
+                         ErrorStream errors) {
   int in_pipe[2], out_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0) return;
   const int null_err = open("/dev/null", O_WRONLY);
@@ -119,7 +141,7 @@ TenuSession::TenuSession(const std::vector<std::string>& args, const std::string
   if (pid_ == 0) {
     close(in_pipe[1]);
     close(out_pipe[0]);
-    StartChild(args, settings_file, in_pipe[0], out_pipe[1], null_err);
+    StartChild(args, settings_file, in_pipe[0], out_pipe[1], errors == MergeErrors ? out_pipe[1] : null_err);
   }
   close(null_err);
   close(in_pipe[0]);
@@ -158,6 +180,7 @@ std::string TenuSession::ReadUntil(const std::string& text) {
       return out;
     }
     pending_.append(buffer, static_cast<size_t>(n));
+    transcript_.append(buffer, static_cast<size_t>(n));
   }
 }
 
@@ -169,6 +192,10 @@ void TenuSession::Send(const std::string& line) {
 void TenuSession::CloseInput() {
   if (to_child_ >= 0) close(to_child_);
   to_child_ = -1;
+}
+
+void TenuSession::Interrupt() {
+  if (pid_ > 0) kill(pid_, SIGINT);
 }
 
 int TenuSession::Wait() {

@@ -6,6 +6,7 @@
 
 struct ProcessResult {
   int status = -1;  // the exit status, or -1 when it did not exit normally
+  bool timed_out = false;  // killed at the time limit
   std::string out;
   std::string err;
 };
@@ -14,6 +15,10 @@ struct ProcessResult {
 // settings are those of settings_file (a file that need not exist).
 ProcessResult RunTenu(const std::vector<std::string>& args, const std::string& input = "",
                       const std::string& settings_file = "/nonexistent/tenu-test.reg");
+
+// The same, for a run that might hang (a program that reads input it should
+// refuse): the child is killed after that many seconds.
+ProcessResult RunTenuWithin(int seconds, const std::vector<std::string>& args, const std::string& input = "");
 
 // Where the child's standard output goes when it is not read by the test:
 // the full device, or a pipe whose reading end is closed before the child
@@ -26,10 +31,14 @@ ProcessResult RunTenuWithBrokenOutput(const std::vector<std::string>& args, cons
 std::vector<std::string> Lines(const std::string& text);
 
 // A child tenu that is talked to line by line (a game in the terminal).
+// Its standard error is dropped, or read with its output as one stream, as
+// a GUI that takes both for protocol lines reads them.
 class TenuSession {
  public:
+  enum ErrorStream { DropErrors, MergeErrors };
   explicit TenuSession(const std::vector<std::string>& args,
-                       const std::string& settings_file = "/nonexistent/tenu-test.reg");
+                       const std::string& settings_file = "/nonexistent/tenu-test.reg",
+                       ErrorStream errors = DropErrors);
   ~TenuSession();
   TenuSession(const TenuSession&) = delete;
   TenuSession& operator=(const TenuSession&) = delete;
@@ -40,8 +49,12 @@ class TenuSession {
   std::string ReadUntil(const std::string& text);
   void Send(const std::string& line);
   void CloseInput();
+  // Sends SIGINT, as Ctrl-C on a terminal does.
+  void Interrupt();
   int Wait();
   bool closed() const { return closed_; }
+  // Every byte read from the child so far.
+  const std::string& transcript() const { return transcript_; }
 
  private:
   int pid_ = -1;
@@ -49,4 +62,5 @@ class TenuSession {
   int from_child_ = -1;
   bool closed_ = false;
   std::string pending_;
+  std::string transcript_;
 };

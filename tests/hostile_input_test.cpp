@@ -546,11 +546,11 @@ TEST(HostileExports, SetupFormEndingEarlyOrFedOverlongAnswers) {
   const Case cases[] = {
       {"end of input at once", "", 0},
       {"end of input halfway", "\n9\n", 0},
-      // The overlong path is refused and asked for again; the huge numbers are
-      // kept when the user confirms them.
+      // The numbers beyond 32 bits and the overlong path are refused and
+      // asked for again.
       {"huge numbers and an overlong path",
-       "\n99999999999999999999\n99999999999999999999\n99999999999999999999\ny\ny\ny\ny\n" + long_path +
-           "\n" + long_path.substr(0, 259) + "\no\ny\n",
+       "\n99999999999999999999\n17\n99999999999999999999\n\n-99999999999999999999\n\ny\ny\ny\ny\n" + long_path +
+           "\n" + long_path.substr(0, 259) + "\no\n",
        1},
       {"a line longer than the answer buffer", std::string(5000, '7') + "\n", 0},
   };
@@ -575,7 +575,7 @@ TEST(HostileExports, SetupFormEndingEarlyOrFedOverlongAnswers) {
   std::fclose(out);
   unsetenv("TENU_SETTINGS_FILE");
   EXPECT_EQ(std::string(EngineSettings.JosekiFile), std::string(259, 'p'));
-  EXPECT_EQ(EngineSettings.Depth, INT_MAX);
+  EXPECT_EQ(EngineSettings.Depth, 17);
 }
 
 namespace {

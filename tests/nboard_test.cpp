@@ -13,6 +13,7 @@
 #include "host/nboard_session.h"
 #include "host/positions.h"
 #include "tests/engine_state.h"
+#include "ui/search_limits.h"
 #include "tests/host_process.h"
 #include "tests/temp_files.h"
 #include "tests/test_positions.h"
@@ -192,26 +193,39 @@ TEST(NBoardSession, AnswersTheSimpleCommandsAndIgnoresTheRest) {
 TEST(NBoardSession, SetDepthTakesSensibleDepthsOnly) {
   EngineStateGuard guard;
   NBoardSession session;
+  enum Answer { Taken, Refused, Capped };
   struct Case {
     const char* line;
-    bool accepted;
+    Answer answer;
     int depth_after;
   };
+  // A depth past the deepest useful search is taken as that one, with a
+  // status line: a GUI waiting for a move at depth 60 would wait for ever.
+  const int deepest = kDeepestUsefulMidgameDepth;
   const std::vector<Case> cases = {
-      {"set depth 7", true, 7},     {"set depth 0", false, 7},  {"set depth 61", false, 7},
-      {"set depth -3", false, 7},   {"set depth x", false, 7},  {"set depth", false, 7},
-      {"set depth 7 8", false, 7},  {"set depth 60", true, 60}, {"set depth 1", true, 1},
-      {"set depth 99999999999", false, 1},
+      {"set depth 7", Taken, 7},         {"set depth 0", Refused, 7},   {"set depth -3", Refused, 7},
+      {"set depth x", Refused, 7},       {"set depth", Refused, 7},     {"set depth 7 8", Refused, 7},
+      {"set depth 1", Taken, 1},         {"set depth 17", Taken, deepest}, {"set depth 18", Capped, deepest},
+      {"set depth 60", Capped, deepest}, {"set depth 3", Taken, 3},     {"set depth 99999999999", Capped, deepest},
   };
   for (const Case& c : cases) {
     const std::vector<std::string> answer = session.HandleLine(c.line);
-    if (c.accepted) {
-      EXPECT_TRUE(answer.empty()) << c.line;
-    } else {
-      ASSERT_EQ(answer.size(), 1u) << c.line;
-      EXPECT_EQ(answer[0], "status set depth takes a whole number from 1 to 60; the depth stays " +
-                               std::to_string(c.depth_after))
-          << c.line;
+    const std::string given = std::string(c.line).substr(std::min<size_t>(std::string(c.line).size(), 10));
+    switch (c.answer) {
+      case Taken: EXPECT_TRUE(answer.empty()) << c.line; break;
+      case Refused:
+        ASSERT_EQ(answer.size(), 1u) << c.line;
+        EXPECT_EQ(answer[0], "status set depth takes a whole number of at least 1; the depth stays " +
+                                 std::to_string(c.depth_after))
+            << c.line;
+        break;
+      case Capped:
+        ASSERT_EQ(answer.size(), 1u) << c.line;
+        EXPECT_EQ(answer[0], "status set depth " + given + " is beyond " + std::to_string(deepest) +
+                                 ", the deepest search that answers in useful time; the depth is " +
+                                 std::to_string(deepest))
+            << c.line;
+        break;
     }
     EXPECT_EQ(EngineSettings.Depth, c.depth_after) << c.line;
   }
@@ -343,10 +357,10 @@ TEST(NBoardSession, ProgressGoesOutAsStatusLinesOnlyWhenOn) {
     const std::vector<std::string> answer = session.HandleLine("go");
     EXPECT_EQ(sent, answer) << "every line goes to the sink as well";
     int progress = 0;
-    for (const std::string& line : answer) progress += line.find("から探索を開始します. (depth = 5)") != std::string::npos;
+    for (const std::string& line : answer) progress += line.find("midgame search, starting with ") != std::string::npos;
     EXPECT_EQ(progress, show) << show;
     if (show == 0) {
-      EXPECT_EQ(answer.size(), 2u) << "the remark and the move";
+      EXPECT_EQ(answer.size(), 1u) << "the move alone: the remark is in Japanese";
     }
     EXPECT_TRUE(std::regex_match(answer.back(), kGoAnswer)) << answer.back();
     // Hints score moves without a think: no progress.
@@ -566,6 +580,58 @@ TEST(NBoardProgram, PlaysWholeGamesWithPassesEitherWay) {
   EXPECT_EQ(session.Wait(), 0);
 }
 
+// What a GUI reads: standard output and standard error as one stream of
+// protocol lines, each byte taken as a character (a GUI's reader may stop
+// at one it cannot show). A whole game with the progress on, a book move
+// (whose remark is Japanese), stored settings that warn and bytes past
+// ASCII from the GUI's side must give printable ASCII lines of the
+// protocol, and nothing else.
+TEST(NBoardProgram, AGuiReadsEveryLineOfAWholeGame) {
+  TempDir dir;
+  const std::string book = dir.Write("book.txt", "f5 d6 c3\n");
+  const std::string store = dir.Write("Tenu.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VellSofts\\LUM\\Tenu]\n"
+                                                  "\"Depth\"=dword:00000012\n");
+  TenuSession session({"nboard", "--progress", "--book", book}, store, TenuSession::MergeErrors);
+  for (const std::string& line : {std::string("nboard 2"), std::string("set depth 60"), std::string("set depth 3"),
+                                  std::string("move \xE3\x81\x82"), std::string("ping \xFF\x01"),
+                                  std::string(1100000, 'x'), std::string("hint 99999999999"), std::string("ping 500")}) {
+    session.Send(line);
+  }
+  const std::string opening = session.ReadUntil("pong 500\n");
+  for (const std::string& expected :
+       {std::string("status warning: Depth (the midgame search depth) 18 is above 17"),
+        std::string("status set depth 60 is beyond 17, the deepest search that answers in useful time; the depth is 17"),
+        std::string("status move ??" "? rejected: '??" "?' is not a square"), std::string("pong ??\n"),
+        std::string("status line 6 is longer than the 1 MiB a command may have; it is skipped\n")}) {
+    EXPECT_NE(opening.find(expected), std::string::npos) << expected << " in\n" << opening;
+  }
+  std::mt19937 rng(3);
+  PlayedOut out;
+  PlayOut(session, Start(), 1, rng, out);
+  session.Send("analyze");
+  session.Send("ping 501");
+  session.ReadUntil("pong 501\n");
+  session.CloseInput();
+  session.ReadUntil("never written");
+  EXPECT_EQ(session.Wait(), 0);
+
+  const std::string& all = session.transcript();
+  for (size_t k = 0; k < all.size(); ++k) {
+    ASSERT_TRUE(all[k] == '\n' || (all[k] >= 0x20 && all[k] <= 0x7E)) << "byte " << k << " in\n" << all.substr(0, k + 1);
+  }
+  const std::regex protocol(
+      R"(set myname Tenu|status( .+)?|=== [A-H][1-8]/-?[0-9]+\.[0-9]{2}/[0-9]+\.[0-9]{2}|=== PA|)"
+      R"(search [A-H][1-8] -?[0-9]+\.[0-9]{2} 0 [0-9]+|pong( \S+)?|analysis [0-9]+ -?[0-9]+\.[0-9]{2})");
+  int searches = 0;
+  for (const std::string& line : Lines(all)) {
+    EXPECT_TRUE(std::regex_match(line, protocol)) << line;
+    searches += line.rfind("search ", 0) == 0;
+  }
+  EXPECT_EQ(searches, 4) << "hint 99999999999 gives every legal move";
+  EXPECT_NE(all.find("status midgame search, starting with "), std::string::npos);
+  EXPECT_NE(all.find("=== F5/0.00/"), std::string::npos) << "the book's move, without its remark";
+}
+
 TEST(NBoardProgram, BadInputGetsAStatusAndTheSessionGoesOn) {
   const std::string game = "set game (;GM[Othello]PC[NBoard]PB[a]PW[b]RE[?]TI[5:00]TY[8]" + kStartBoard + "B[F5];)";
   const ProcessResult run = RunTenu({"nboard"}, "nboard 2\n" + game +
@@ -614,28 +680,30 @@ TEST(NBoardProgram, TheFirstMoveComesFromTheBook) {
   const ProcessResult run = RunTenu({"nboard", "--book", book}, input);
   EXPECT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
-  ASSERT_EQ(lines.size(), 5u) << run.out;
-  EXPECT_EQ(lines[1], "status 定石通りです");
-  EXPECT_EQ(lines[2].substr(0, 12), "=== F5/0.00/") << lines[2];
-  EXPECT_EQ(lines[3], "status 定石通りです");
-  EXPECT_EQ(lines[4].substr(0, 12), "=== D3/0.00/") << lines[4];
+  // The book's remark is in Japanese: the GUI does not get it.
+  ASSERT_EQ(lines.size(), 3u) << run.out;
+  EXPECT_EQ(lines[1].substr(0, 12), "=== F5/0.00/") << lines[1];
+  EXPECT_EQ(lines[2].substr(0, 12), "=== D3/0.00/") << lines[2];
 }
 
-TEST(NBoardProgram, ProgressLinesAreStatusLinesInUtf8) {
+TEST(NBoardProgram, ProgressLinesAreStatusLinesInEnglish) {
   const std::string input = "nboard 2\nset game (;GM[Othello]" + kStartBoard + "B[F5];)\ngo\n";
   const ProcessResult on = RunTenu({"nboard", "--progress"}, input);
   const ProcessResult off = RunTenu({"nboard", "--no-progress"}, input);
   for (const ProcessResult* run : {&on, &off}) {
     EXPECT_EQ(run->status, 0);
     const std::vector<std::string> lines = Lines(run->out);
-    ASSERT_GE(lines.size(), 3u) << run->out;
+    ASSERT_GE(lines.size(), 2u) << run->out;
     EXPECT_EQ(lines.front(), "set myname Tenu");
     EXPECT_TRUE(std::regex_match(lines.back(), kGoAnswer)) << lines.back();
     for (size_t k = 1; k + 1 < lines.size(); ++k) EXPECT_EQ(lines[k].rfind("status ", 0), 0u) << lines[k];
   }
-  EXPECT_NE(on.out.find("から探索を開始します. (depth = 5)\n"), std::string::npos) << on.out;
-  EXPECT_NE(on.out.find("を調べています. ["), std::string::npos) << on.out;
-  EXPECT_EQ(Lines(off.out).size(), 3u) << off.out;
+  EXPECT_NE(on.out.find("\nstatus ordering the moves (depth = 3)\n"), std::string::npos) << on.out;
+  EXPECT_TRUE(std::regex_search(on.out, std::regex("\nstatus midgame search, starting with [a-h][1-8] \\(depth = 5\\)\n")))
+      << on.out;
+  EXPECT_TRUE(std::regex_search(on.out, std::regex("\nstatus searching [a-h][1-8] \\[best so far [-+][0-9]+ [a-h][1-8]\\]\n")))
+      << on.out;
+  EXPECT_EQ(Lines(off.out).size(), 2u) << off.out;
 }
 
 TEST(NBoardProgram, OptionsAndEndOfInput) {

@@ -168,12 +168,26 @@ TEST_F(TerminalSetup, LevelThenEditsThenOk) {
 }
 
 TEST_F(TerminalSetup, RefusalKeepsTheFormOpenAndCancelKeepsTheStoreUnchanged) {
-  // Depth 10 with Exact -1: refused, Depth already stored; then cancel.
-  const FormRun run = RunForm("\n10\n-1\n\n\n\n\n\n\no\n\n\n\n\n\n\n\n\n\nc\n");
-  EXPECT_EQ(run.result, 0);
-  EXPECT_EQ(EngineSettings.Depth, 10);
-  EXPECT_EQ(EngineSettings.KansakiDepth, 12);
-  EXPECT_FALSE(Stored());
+  // Each number is checked as it is given: a refused one is asked for again
+  // with the form's message, and nothing is stored before OK.
+  const struct {
+    std::string answers;  // level, Depth, Exact, WLD (with the refused answers), checks and path kept, cancel
+    std::string message;
+  } cases[] = {
+      {"\n10\n-1\n\n\n\n\n\n\n\nc\n", std::string("Exact: ") + Cp932ToUtf8(kSetupExactMessage)},
+      {"\n2\n10\n\n\n\n\n\n\n\nc\n", std::string("Depth: ") + Cp932ToUtf8(kSetupDepthMessage)},
+      {"\n99999999999999999999\n10\n\n\n\n\n\n\n\nc\n", std::string("Depth: ") + Cp932ToUtf8(kSetupNumberRangeMessage)},
+      {"\n\nabc\n\n\n\n\n\n\n\nc\n", std::string("Exact: ") + Cp932ToUtf8(kSetupNotANumberMessage)},
+      {"\n\n20\n15\n22\n\n\n\n\n\nc\n", std::string("WLD: ") + Cp932ToUtf8(kSetupWldMessage)},
+  };
+  for (const auto& test : cases) {
+    const FormRun run = RunForm(test.answers);
+    EXPECT_EQ(run.result, 0) << test.message;
+    EXPECT_NE(run.output.find(test.message + "\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("OK or Cancel"), std::string::npos) << "the form reached its end: " << run.output;
+    EXPECT_TRUE(settings_cases::SameSettings(EngineSettings, DefaultSettings())) << test.message;
+    EXPECT_FALSE(Stored());
+  }
 }
 
 TEST_F(TerminalSetup, LevelThenCancelChangesNothingAndEndOfInputCancels) {

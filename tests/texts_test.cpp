@@ -61,6 +61,8 @@ TEST(Texts, EveryTextConvertsBackToItsSpelling) {
       {kSetupExactMessage, "完全先読みは 0 以上でなければなりません"},
       {kSetupWldMessage, "必勝先読みは完全先読み以上でなければなりません"},
       {kSetupSaveFailedMessage, "レジストリへの登録に失敗しました"},
+      {kSetupNotANumberMessage, "整数で入力して下さい"},
+      {kSetupNumberRangeMessage, "-2147483648 から 2147483647 までの数で入力して下さい"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8);

@@ -8,6 +8,8 @@ const char kSetupDepthMessage[] = "探索する深さは 3 以上でなければ
 const char kSetupExactMessage[] = "完全先読みは 0 以上でなければなりません";
 const char kSetupWldMessage[] = "必勝先読みは完全先読み以上でなければなりません";
 const char kSetupSaveFailedMessage[] = "レジストリへの登録に失敗しました";
+const char kSetupNotANumberMessage[] = "整数で入力して下さい";
+const char kSetupNumberRangeMessage[] = "-2147483648 から 2147483647 までの数で入力して下さい";
 
 namespace {
 
@@ -33,6 +35,34 @@ int ConvertSetupNumber(const char* text) {
   if (negative) value = -value;
   if (value > 2147483647LL) value = 2147483647LL;
   return static_cast<int>(value);
+}
+
+const char* SetupNumberProblem(SetupNumberField field, const char* text, const char* exact_text) {
+  if (text == nullptr) return kSetupNotANumberMessage;
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (*p < '0' || *p > '9') return kSetupNotANumberMessage;
+  long long value = 0;
+  bool too_large = false;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    value = value * 10 + (*p - '0');
+    if (value > 2147483648LL) {
+      too_large = true;
+      value = 2147483648LL;
+    }
+  }
+  while (*p == ' ' || *p == '\t') ++p;
+  if (*p != '\0') return kSetupNotANumberMessage;
+  if (negative) value = -value;
+  if (too_large || value > 2147483647LL) return kSetupNumberRangeMessage;
+  switch (field) {
+    case SetupNumberField::Depth: return value < 3 ? kSetupDepthMessage : nullptr;
+    case SetupNumberField::Exact: return value < 0 ? kSetupExactMessage : nullptr;
+    case SetupNumberField::Wld: return value < ConvertSetupNumber(exact_text) ? kSetupWldMessage : nullptr;
+  }
+  return nullptr;
 }
 
 void FillSetupForm(SetupFormFields& fields) {

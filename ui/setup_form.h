@@ -35,6 +35,14 @@ SetupVerdict SubmitSetupForm(const SetupFormFields& fields);
 // The refusal's message (null for Accepted).
 const char* SetupVerdictMessage(SetupVerdict verdict);
 
+// The three number fields, for a form that checks each answer as it is
+// given (the terminal's): the message for a field's text that the form
+// cannot take, or null. The text must be a whole decimal number (blanks
+// around it allowed) that fits in 32 bits, and not below the field's least
+// value: Depth 3, Exact 0, WLD the Exact given (exact_text).
+enum class SetupNumberField { Depth, Exact, Wld };
+const char* SetupNumberProblem(SetupNumberField field, const char* text, const char* exact_text);
+
 // Leading white space, an optional sign, decimal digits up to the first other
 // character; no digits give 0. Values beyond 32 bits are held at the limit.
 int ConvertSetupNumber(const char* text);
@@ -44,3 +52,5 @@ extern const char kSetupDepthMessage[];
 extern const char kSetupExactMessage[];
 extern const char kSetupWldMessage[];
 extern const char kSetupSaveFailedMessage[];
+extern const char kSetupNotANumberMessage[];
+extern const char kSetupNumberRangeMessage[];

@@ -23,7 +23,12 @@ int HintCommand(const Args& args) {
   StartEngineRun(parsed);
   const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
   if (scores.empty()) {
-    std::printf("%s has no legal move\n", side == 1 ? "black" : "white");
+    const char* name = side == 1 ? "black" : "white";
+    if (HasLegalMove(board, -side)) {
+      std::printf("%s has no legal move and must pass\n", name);
+    } else {
+      std::printf("the game is over: black %d, white %d\n", CountDiscs(board, 1), CountDiscs(board, -1));
+    }
   } else {
     PrintMoveScores(scores);
   }

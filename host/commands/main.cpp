@@ -18,12 +18,13 @@ constexpr char kUsage[] =
     "  think [--raw] [engine options] [POSITION...]\n"
     "                                       the engine's reply for each position\n"
     "  hint [engine options] POSITION       every legal move with its score\n"
-    "  selfplay [--games N] [engine options]\n"
+    "  selfplay [--games N] [--times] [engine options]\n"
     "                                       the engine against itself\n"
     "  nboard [engine options]              the engine for a GUI (NBoard protocol)\n"
-    "  analyze [engine options] [--json] [--svg FILE] (GAME | --file FILE | -)\n"
+    "  analyze [engine options] [--json] [--svg FILE] [--inaccuracy D] [--mistake D]\n"
+    "          [--black NAME] [--white NAME] (GAME... | --file FILE | -)\n"
     "                                       every move of a game against the engine's\n"
-    "  solve [--hash MB] FILE               solve each position of an endgame suite\n"
+    "  solve [--hash MB] (FILE | -)         solve each position of an endgame suite\n"
     "  search (--eval|--depth N|--exact|--wld) [--reference] [--hash MB] [--time]\n"
     "         [POSITION...]                 value and node count of one search\n"
     "  perft N                              move-path counts to depth N\n"
@@ -59,9 +60,13 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
-    std::fputs(kUsage, argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0) {
+    std::fputs(kUsage, stdout);
+    return FinishOutput(argv[1], 0);  // a help that could not be written is no success
   }
   const Args args(argv + 2, argv + argc);
   for (const Command& command : kCommands) {

@@ -14,6 +14,15 @@ int PerftCommand(const Args& args) {
     std::fprintf(stderr, "usage: tenu perft N   (N from 1 to 20)\n");
     return 2;
   }
+  // Each depth takes about eight times as long as the one before (depth 10
+  // a few seconds): past 12 the count does not come in any useful time.
+  constexpr long long kDeepestUsefulPerft = 12;
+  if (depth > kDeepestUsefulPerft) {
+    std::fprintf(stderr,
+                 "tenu perft: warning: depth %lld is above %lld: each depth takes about 8 times as long as the one "
+                 "before, and this count may not finish in any useful time\n",
+                 depth, kDeepestUsefulPerft);
+  }
   Board board;
   SetStartPosition(board);
   for (int d = 1; d <= depth; ++d) {

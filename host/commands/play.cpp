@@ -2,12 +2,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 #include <string>
 #include <vector>
 
@@ -17,9 +17,11 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "host/commands/commands.h"
+#include "host/line_reader.h"
 #include "host/output.h"
 #include "host/positions.h"
 #include "host/records.h"
+#include "host/text_safety.h"
 
 namespace {
 
@@ -173,6 +175,57 @@ std::string Result(const Board& board) {
   return "black " + std::to_string(black) + ", white " + std::to_string(white);
 }
 
+// The game's record as play shows it: the moves, and before them the
+// position they start from when that is not the start position (the moves
+// alone could not be replayed).
+std::string RecordLines(const PlayedGame& game, const std::string& after_moves = "") {
+  std::string lines;
+  if (!StartsFromStartPosition(game)) lines += "From: " + SuiteLineText(game.start, game.start_side) + "\n";
+  return lines + "Record: " + GameRecordText(game.moves) + after_moves + "\n";
+}
+
+// Writes a record file; false with the system's reason.
+bool WriteRecordFile(const std::string& path, const std::string& text, std::string& reason) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  errno = 0;
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0;
+  const int error = errno;
+  const bool closed = std::fclose(file) == 0;
+  if (written && closed) return true;
+  reason = std::strerror(!written && error != 0 ? error : errno != 0 ? errno : EIO);
+  return false;
+}
+
+// Ctrl-C ends the game at once, even while the engine thinks; what it
+// prints is kept ready as the game goes, in one of two buffers so that the
+// handler always finds a whole text.
+char InterruptTexts[2][1024];
+volatile sig_atomic_t InterruptText = 0;
+bool ProgressOnTerminal = false;
+
+void SetInterruptText(const std::string& text) {
+  const int next = 1 - InterruptText;
+  std::snprintf(InterruptTexts[next], sizeof InterruptTexts[next], "%s", text.c_str());
+  InterruptText = next;
+}
+
+extern "C" void OnInterrupt(int signal_number) {
+  // Only calls that are safe in a signal handler: the progress line is
+  // erased, the record written, and the signal ends the process as usual.
+  if (ProgressOnTerminal) {
+    const char erase[] = "\r\x1b[K";
+    if (write(STDERR_FILENO, erase, sizeof erase - 1) < 0) {}
+  }
+  const char* text = InterruptTexts[InterruptText];
+  if (write(STDOUT_FILENO, text, std::strlen(text)) < 0) {}
+  std::signal(signal_number, SIG_DFL);
+  std::raise(signal_number);
+}
+
 }  // namespace
 
 int PlayCommand(const Args& args) {
@@ -199,6 +252,12 @@ int PlayCommand(const Args& args) {
     }
   }
   StartEngineRun(parsed, true);  // the engine's progress shows on the status line by default
+  ProgressOnTerminal = isatty(STDERR_FILENO) != 0;
+  SetInterruptText("\nInterrupted; the game is left unfinished.\n" + RecordLines(session.game));
+  // A shell that starts play in the background has it ignore Ctrl-C: that stays.
+  struct sigaction interrupt{};
+  if (sigaction(SIGINT, nullptr, &interrupt) == 0 && interrupt.sa_handler != SIG_IGN) std::signal(SIGINT, OnInterrupt);
+  LineReader input(stdin, "standard input", kPositionStreamLimits);
 
   PlayedGame& game = session.game;
   std::printf("You play %s (%s). ", ColourName(user), user == 1 ? "X" : "O");
@@ -208,10 +267,11 @@ int PlayCommand(const Args& args) {
   for (;;) {
     Board& board = game.board;
     int& side = game.side;
+    SetInterruptText("\nInterrupted; the game is left unfinished.\n" + RecordLines(game));
     if (!HasLegalMove(board, side)) {
       if (!HasLegalMove(board, -side)) break;
       if (!drawn) DrawBoard(board, side, false, session.LastMove());
-      std::printf("%s has no move and passes.\n", side == user ? "You have" : "Tenu");
+      std::printf("%s\n", side == user ? "You have no move and pass." : "Tenu has no move and passes.");
       game.moves.push_back({0, side});
       side = -side;
       drawn = false;
@@ -253,10 +313,22 @@ int PlayCommand(const Args& args) {
       return 0;
     }
     std::string line;
-    if (!std::getline(std::cin, line)) {
-      std::printf("\nEnd of input; the game is left unfinished.\nRecord: %s\n", GameRecordText(game.moves).c_str());
+    LineReader::Got got = input.Next(line);
+    if (got == LineReader::Got::TooLong) {
+      std::printf("\nThat line is longer than the %s a line may have; it is skipped.\n",
+                  SizeText(kPositionStreamLimits.line).c_str());
+      if (input.SkipRestOfLine()) continue;
+      got = LineReader::Got::End;
+    }
+    if (got != LineReader::Got::Line) {
+      std::printf("\nEnd of input; the game is left unfinished.\n%s", RecordLines(game).c_str());
       FinishEngineRun();
       return 0;
+    }
+    if (line.find('\0') != std::string::npos) {
+      std::printf("'%s' is not a square or a command. ", ShownText(line).c_str());
+      PrintHelp();
+      continue;
     }
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
     size_t first = line.find_first_not_of(" \t");
@@ -266,7 +338,7 @@ int PlayCommand(const Args& args) {
     const size_t argument_at = line.find_first_not_of(" \t", word.size());
     const std::string argument = argument_at == std::string::npos ? "" : line.substr(argument_at);
     if (line == "quit" || line == "exit") {
-      std::printf("Game abandoned.\nRecord: %s\n", GameRecordText(game.moves).c_str());
+      std::printf("Game abandoned.\n%s", RecordLines(game).c_str());
       FinishEngineRun();
       return 0;
     }
@@ -279,7 +351,7 @@ int PlayCommand(const Args& args) {
       continue;
     }
     if (line == "record") {
-      std::printf("Record: %s\n", GameRecordText(game.moves).c_str());
+      std::printf("%s", RecordLines(game).c_str());
       continue;
     }
     if (line == "graph") {
@@ -292,10 +364,12 @@ int PlayCommand(const Args& args) {
         continue;
       }
       if (word == "save") {
-        std::ofstream out(argument);
-        out << RecordFileText(game);
-        out.close();
-        std::printf(out ? "Saved to %s.\n" : "The record could not be written to %s.\n", argument.c_str());
+        std::string reason;
+        if (WriteRecordFile(argument, RecordFileText(game), reason)) {
+          std::printf("Saved to %s.\n", argument.c_str());
+        } else {
+          std::printf("The record could not be written to %s: %s.\n", argument.c_str(), reason.c_str());
+        }
         continue;
       }
       PlayedGame loaded;
@@ -323,7 +397,7 @@ int PlayCommand(const Args& args) {
     }
     const int square = ParseSquare(line.c_str());
     if (square == 0) {
-      std::printf("'%s' is not a square or a command. ", line.c_str());
+      std::printf("'%s' is not a square or a command. ", ShownText(line).c_str());
       PrintHelp();
       continue;
     }
@@ -347,7 +421,7 @@ int PlayCommand(const Args& args) {
   const int theirs = user == 1 ? white : black;
   std::printf("Game over: black %d, white %d. %s\n", black, white,
               mine > theirs ? "You win!" : mine < theirs ? "Tenu wins." : "A draw.");
-  std::printf("Record: %s (%s)\n", GameRecordText(game.moves).c_str(), Result(board).c_str());
+  std::printf("%s", RecordLines(game, " (" + Result(board) + ")").c_str());
   FinishEngineRun();
   return 0;
 }

@@ -52,7 +52,7 @@ int SearchCommand(const Args& args) {
   const bool timed = parsed.Has(Option::Timed);
   const SearchImplementation implementation = ModuleRequest().implementation;
   bool unreadable = false;
-  const int status = ForEachPosition(parsed.operands, [&](const std::string& text) {
+  const int status = ForEachPosition("search", parsed.operands, [&](const std::string& text) {
     std::string position;
     std::string why;
     if (!ToPositionString(text, position, why)) {

@@ -3,11 +3,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iostream>
 #include <string>
 
 #include "host/commands/commands.h"
+#include "host/line_reader.h"
 #include "host/output.h"
 #include "host/records.h"
 #include "search/search.h"
@@ -68,15 +67,14 @@ int SolveCommand(const Args& args) {
     return 2;
   }
   const std::string& file = parsed.operands[0];
-  std::ifstream in;
-  if (file != "-") {
-    in.open(file);
-    if (!in) {
-      std::fprintf(stderr, "tenu solve: %s cannot be read\n", file.c_str());
-      return 2;
-    }
+  std::FILE* input = stdin;
+  std::string problem;
+  if (file != "-" && !OpenInputFile(file, kSuiteLimits, input, problem)) {
+    std::fprintf(stderr, "tenu solve: %s\n", problem.c_str());
+    return 2;
   }
-  std::istream& source = file == "-" ? std::cin : in;
+  const std::string name = file == "-" ? "standard input" : file;
+  LineReader reader(input, name, kSuiteLimits);
 
   LineWatch watch;
   watch.show = isatty(STDERR_FILENO) != 0;
@@ -89,8 +87,9 @@ int SolveCommand(const Args& args) {
 
   // Scores as suites give them: the empty squares left at the end of the
   // game go to the winner.
-  std::printf("line  move  score          nodes     time      nodes/s  annotated\n");
+  int positions = 0;
   int solved = 0;
+  int annotated = 0;
   int agreed = 0;
   int disagreed = 0;
   int unfinished = 0;
@@ -98,20 +97,24 @@ int SolveCommand(const Args& args) {
   uint64_t total_nodes = 0;
   double total_seconds = 0;
   std::string text;
-  for (int number = 1; std::getline(source, text); ++number) {
-    if (!text.empty() && text.back() == '\r') text.pop_back();
+  LineReader::Got got;
+  while ((got = reader.Next(text)) == LineReader::Got::Line) {
+    const long number = reader.line_number();
     if (text.find_first_not_of(" \t") == std::string::npos || text[0] == '#') continue;
     SuiteLine line;
     std::string error;
     if (!ParseSuiteLine(text, line, error)) {
-      std::fprintf(stderr, "tenu solve: line %d: %s\n", number, error.c_str());
+      std::fprintf(stderr, "tenu solve: line %ld: %s\n", number, error.c_str());
       unreadable = true;
       continue;
     }
+    // The header comes with the first result, so that a suite with no
+    // position prints only the message that says so.
+    if (positions++ == 0) std::printf("line  move  score          nodes     time      nodes/s  annotated\n");
     // Each position from an empty table, so that its node count can be
     // reproduced; the time is the solve's alone.
     ClearSearchTable();
-    watch.number = number;
+    watch.number = static_cast<int>(number);
     watch.start = std::chrono::steady_clock::now();
     const PositionSolution solution = SolvePosition(line.board, line.side, true, control);
     const double seconds = watch.Elapsed();
@@ -134,18 +137,34 @@ int SolveCommand(const Args& args) {
       score = (solution.value >= 0 ? "+" : "") + std::to_string(solution.value);
       if (line.annotated) {
         const bool agree = solution.value == line.annotated_score;
+        ++annotated;
         agreed += agree;
         disagreed += !agree;
         annotation += agree ? " agree" : " DIFFERENT";
       }
     }
-    std::printf("%4d  %-4s  %-5s %14llu %8.3f s %12.0f  %s\n", number, move.c_str(), score.c_str(),
+    std::printf("%4ld  %-4s  %-5s %14llu %8.3f s %12.0f  %s\n", number, move.c_str(), score.c_str(),
                 static_cast<unsigned long long>(solution.nodes), seconds,
                 seconds > 0 ? static_cast<double>(solution.nodes) / seconds : 0.0, annotation.c_str());
-    if (!FlushOutput()) break;
+    if (!FlushOutput()) {  // nobody reads the results any more
+      if (file != "-") std::fclose(input);
+      return 0;
+    }
   }
-  std::printf("solved %d, agree %d/%d, nodes %llu, time %.3f s", solved, agreed, solved,
-              static_cast<unsigned long long>(total_nodes), total_seconds);
+  if (file != "-") std::fclose(input);
+  if (got != LineReader::Got::End) {
+    std::fprintf(stderr, "tenu solve: %s\n", reader.Problem().c_str());
+    return 2;
+  }
+  if (positions == 0) {
+    if (!unreadable) std::fprintf(stderr, "tenu solve: %s holds no position\n", name.c_str());
+    return 2;
+  }
+  // Lines without an annotation have nothing to agree with: they count
+  // apart, so that a suite without annotations does not read as failures.
+  std::printf("solved %d, agree %d/%d", solved, agreed, annotated);
+  if (annotated < solved) std::printf(" (%d not annotated)", solved - annotated);
+  std::printf(", nodes %llu, time %.3f s", static_cast<unsigned long long>(total_nodes), total_seconds);
   if (unfinished > 0) std::printf(", not solved in time %d", unfinished);
   std::printf("\n");
   if (unreadable) return 2;

@@ -13,13 +13,13 @@ int ThinkCommand(const Args& args) {
   const bool raw = parsed.Has(Option::Raw);
   StartEngineRun(parsed);
   bool unreadable = false;
-  const int status = ForEachPosition(parsed.operands, [&](const std::string& text) {
+  const int status = ForEachPosition("think", parsed.operands, [&](const std::string& text) {
     // A game record or suite line is thought about as the position it
     // describes; a record with an illegal move is not thought about at all.
     std::string position;
     std::string error;
     if (!ToPositionString(text, position, error)) {
-      std::fprintf(stderr, "tenu think: %s\n", error.c_str());
+      std::fprintf(stderr, "tenu think: %s%s\n", error.c_str(), UnquotedRecordHint(parsed.operands).c_str());
       unreadable = true;
       return false;
     }

@@ -1,6 +1,7 @@
 // The progress strip on a terminal: one status line on standard error that
 // each text overwrites in place and that is erased when the think ends. It is
-// drawn only when ShowProgress is set and standard error is a terminal.
+// drawn only when ShowProgress is set, standard error is a terminal and no
+// observer takes the texts.
 #include <unistd.h>
 
 #include <cstdio>
@@ -27,7 +28,9 @@ void MarkProgressAbsent() {
 void OpenProgressWindow(HostWindow /*host*/) {
   if (StripExists) return;
   StripExists = true;
-  StripVisible = EngineSettings.ShowProgress != 0 && isatty(STDERR_FILENO) != 0;
+  // An observer takes the texts instead of the terminal (the NBoard session
+  // sends them to its GUI, which reads standard error as protocol lines).
+  StripVisible = EngineSettings.ShowProgress != 0 && isatty(STDERR_FILENO) != 0 && Observer == nullptr;
 }
 
 void SetProgressText(const char* text) {

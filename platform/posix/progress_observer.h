@@ -4,5 +4,6 @@
 
 using ProgressObserver = void (*)(const char* text);
 
-// Every text that reaches an existing strip is passed on, shown or not.
+// Every text that reaches an existing strip is passed on; a strip opened
+// while an observer is set is not drawn on the terminal.
 void SetProgressObserver(ProgressObserver observer);

@@ -226,6 +226,9 @@ bool FindSectionLines(const std::vector<FileLine>& lines, const std::string& key
 
 // A settings file is a few hundred bytes; one beyond this is no settings file.
 constexpr off_t kLargestSettingsFile = 1 << 20;
+// Its lines are a value each (the book's path is the longest, 259 bytes),
+// or a piece of a hex value; a longer line is no settings file either.
+constexpr size_t kLongestSettingsLine = size_t{64} << 10;
 
 std::string Reason(int error) { return std::strerror(error); }
 
@@ -286,6 +289,22 @@ ReadResult ReadSettingsText(const std::string& path, std::string& out, std::stri
   if (error != 0) {
     problem = "cannot read " + path + ": " + Reason(error);
     return ReadResult::Failed;
+  }
+  // A file that grew while it was read is read only in part: as good as
+  // unread, since a save would write back the part alone.
+  if (out.size() > static_cast<size_t>(kLargestSettingsFile)) {
+    problem = path + " is larger than 1 MiB, too large for a settings file";
+    return ReadResult::Failed;
+  }
+  size_t line_start = 0;
+  for (long line = 1; line_start < out.size(); ++line) {
+    size_t end = out.find('\n', line_start);
+    if (end == std::string::npos) end = out.size();
+    if (end - line_start > kLongestSettingsLine) {
+      problem = path + ": line " + std::to_string(line) + " is longer than the 64 KiB a line of a settings file may have";
+      return ReadResult::Failed;
+    }
+    line_start = end + 1;
   }
   return ReadResult::Read;
 }

@@ -36,11 +36,22 @@ bool Ask(const char* prompt, const std::string& current, std::string& answer) {
   return true;
 }
 
-bool AskText(const char* prompt, char* field, size_t size) {
-  std::string answer;
-  if (!Ask(prompt, field, answer)) return false;
-  if (!answer.empty()) std::snprintf(field, size, "%s", answer.c_str());
-  return true;
+// A number field: the answer (or, after Enter, the number kept) is checked
+// at once, and one the form cannot take is refused with the form's message
+// and asked for again, rather than cut to what 32 bits hold or refused only
+// after the whole form.
+bool AskNumber(const char* prompt, SetupNumberField which, char (&field)[kSetupNumberSize], const char* exact) {
+  for (;;) {
+    std::string answer;
+    if (!Ask(prompt, field, answer)) return false;
+    const std::string value = answer.empty() ? std::string(field) : answer;
+    if (const char* problem = SetupNumberProblem(which, value.c_str(), exact); problem != nullptr) {
+      std::fprintf(Out(), "%s: %s\n", prompt, Cp932ToUtf8(problem).c_str());
+      continue;
+    }
+    std::snprintf(field, sizeof field, "%d", ConvertSetupNumber(value.c_str()));
+    return true;
+  }
 }
 
 // The path is taken only whole: one longer than the setting holds is refused
@@ -121,8 +132,9 @@ void ShowFields(const SetupFormFields& fields) {
 
 // One pass over the fields; false at end of input.
 bool EditFields(SetupFormFields& fields) {
-  return AskLevel(fields) && AskText("Depth", fields.depth, sizeof fields.depth) &&
-         AskText("Exact", fields.exact, sizeof fields.exact) && AskText("WLD", fields.wld, sizeof fields.wld) &&
+  return AskLevel(fields) && AskNumber("Depth", SetupNumberField::Depth, fields.depth, fields.exact) &&
+         AskNumber("Exact", SetupNumberField::Exact, fields.exact, fields.exact) &&
+         AskNumber("WLD", SetupNumberField::Wld, fields.wld, fields.exact) &&
          AskCheck("思考を表示する", fields.show_progress) &&
          AskCheck("思考を高速化する（すこし弱くなる）", fields.maemuki_cut) &&
          AskCheck("クライアントの定石を使用する", fields.client_joseki) &&
