@@ -88,9 +88,10 @@ constexpr int kOrderingInfinity = 30000;
 int OrderingLeaf(uint64_t me, uint64_t opp);
 int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth);
 
-// Before a long solve: shallow midgame searches of the position, two plies
-// deeper each time, which leave their best moves in the table for the top
-// of the solve to try first (their values never stand for the solve's).
+// Before a long solve: searches of the position with the ordering
+// evaluation, two plies deeper each time, which leave their best moves in
+// the table for the top of the solve to try first (their values never stand
+// for the solve's).
 void PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp);
 
 // The depth-limited midgame value: depth 0 is the static evaluation (even

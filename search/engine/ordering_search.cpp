@@ -7,6 +7,7 @@
 #include "search/engine/bitboard.h"
 #include "search/engine/hash_table.h"
 #include "search/engine/negamax.h"
+#include "search/engine/ordering_eval.h"
 
 namespace engine {
 inline namespace TENU_ENGINE_ISA {
@@ -26,7 +27,7 @@ constexpr int kOrderingEvaluateDepth = 3;
 
 }  // namespace
 
-int OrderingLeaf(uint64_t me, uint64_t opp) { return bitboard::Evaluate(me, opp); }
+int OrderingLeaf(uint64_t me, uint64_t opp) { return OrderingEvaluate(me, opp); }
 
 int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth) {
   ++context.nodes;
