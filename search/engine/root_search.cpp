@@ -18,6 +18,9 @@ namespace {
 
 using bitboard::Bit;
 
+// The midgame depth from which a root is searched shallower first.
+constexpr int kIterateFromDepth = 6;
+
 // The value of a child (side -1 to move) from side 1's view, searched with
 // the window (alpha, beta) of side 1's values: exact inside it, fail-soft
 // outside.
@@ -95,7 +98,19 @@ RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveLi
     table.Open();
   }
   SearchContext context{&table, 0};
-  if (search.kind != SearchKind::Midgame) PrepareSolveOrdering(context, me, opp);
+  if (search.kind != SearchKind::Midgame) {
+    PrepareSolveOrdering(context, me, opp);
+  } else if (search.depth >= kIterateFromDepth) {
+    // The same root searched two plies shallower, and shallower again,
+    // first: each leaves best moves in the table for the next (a think at
+    // depth 12 from 32 to 50 empty squares: 12% to 36% fewer instructions).
+    RootSearch shallower = search;
+    shallower.progress = nullptr;
+    for (int depth = search.depth % 2 == 0 ? 2 : 1; depth < search.depth; depth += 2) {
+      shallower.depth = depth;
+      SearchRootMoves(context, shallower, me, opp, list);
+    }
+  }
   return SearchRootMoves(context, search, me, opp, list);
 }
 
