@@ -506,7 +506,7 @@ TEST(EngineSearch, TableSizeAndContentsChangeNoValue) {
 // the one chosen for it) visits the same positions and answers the same
 // values: they differ in instructions only.
 TEST(EngineSearch, EveryBuildSearchesTheSameTree) {
-  const engine::Api& baseline = engine::baseline::BuildApi();
+  const engine::Api& baseline = engine::BaselineApi();
   const engine::Api& selected = engine::SelectedApi();
   std::printf("the engine build in use: %s\n", selected.name);
   const auto same = [](const SearchResult& a, const SearchResult& b) { return a.value == b.value && a.nodes == b.nodes; };

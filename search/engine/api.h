@@ -8,9 +8,6 @@
 
 namespace engine {
 
-// This build's namespace is inline wherever it is named (see isa.h).
-inline namespace TENU_ENGINE_ISA {}
-
 struct Api {
   const char* name;  // "baseline" or "x86-64-v3"
   int (*evaluate)(const Board& board);
@@ -22,13 +19,10 @@ struct Api {
 };
 
 // Each build's table. The x86-64-v3 one exists only where the program was
-// built for x86.
-namespace baseline {
-const Api& BuildApi();
-}
-namespace x86v3 {
-const Api& BuildApi();
-}
+// built for x86. They are named outside the builds' inline namespaces, so a
+// file of either build can name both.
+const Api& BaselineApi();
+const Api& X86v3Api();
 
 // The x86-64-v3 build where the processor runs it, else the baseline; chosen
 // once, at the first search.

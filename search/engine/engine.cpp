@@ -207,11 +207,11 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
 #define TENU_STRINGIFY(x) #x
 #define TENU_NAME(x) TENU_STRINGIFY(x)
 
-const Api& BuildApi() {
+}  // namespace TENU_ENGINE_ISA
+
+const Api& TENU_ENGINE_API() {
   static constexpr Api api = {TENU_NAME(TENU_ENGINE_ISA), Evaluate, MidgameSearch, ExactSolve, WldSolve, SearchRoot,
                               SolvePosition};
   return api;
 }
-
-}  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -4,12 +4,14 @@
 // search/engine/variants.cpp picks one when the program starts. Each build
 // keeps its functions in an inline namespace named by TENU_ENGINE_ISA, so
 // that the two never stand in for each other at link time; the build
-// system sets it, with TENU_ENGINE_POPCNT, for the second build.
+// system sets it, with TENU_ENGINE_POPCNT and TENU_ENGINE_API (the name of
+// the build's table of entry points, see api.h), for the second build.
 #pragma once
 
 #ifndef TENU_ENGINE_ISA
 #define TENU_ENGINE_ISA baseline
 #define TENU_ENGINE_POPCNT 0
+#define TENU_ENGINE_API BaselineApi
 #endif
 
 namespace engine {

@@ -9,10 +9,10 @@ const Api& Choose() {
   __builtin_cpu_init();
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("bmi") &&
       __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt")) {
-    return x86v3::BuildApi();
+    return X86v3Api();
   }
 #endif
-  return baseline::BuildApi();
+  return BaselineApi();
 }
 
 const Api* Selected = nullptr;
