@@ -11,10 +11,10 @@
 #include "engine/position.h"
 #include "host/options.h"
 #include "host/output.h"
+#include "host/english.h"
 #include "host/game_analysis.h"
 #include "host/positions.h"
 #include "platform/posix/progress_observer.h"
-#include "platform/posix/text_utf8.h"
 #include "core/settings.h"
 #include "engine/root.h"
 
@@ -142,7 +142,7 @@ bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& err
 std::function<void(const std::string&)>* ProgressStatus = nullptr;
 
 void ForwardProgress(const char* text) {
-  if (ProgressStatus != nullptr) (*ProgressStatus)(Cp932ToUtf8(text));
+  if (ProgressStatus != nullptr) (*ProgressStatus)(EnglishGloss(text));
 }
 
 }  // namespace
@@ -390,12 +390,12 @@ void NBoardSession::Go() {
   if (square == 0 || !IsLegalMove(board, square, side)) {
     // Not expected while a legal move exists, but the GUI waits for a move:
     // the best-scored one goes instead.
-    Status("the engine answered " + Cp932ToUtf8(reply.c_str()) + ", which is no legal move here");
+    Status("the engine answered " + EnglishReply(reply.c_str()) + ", which is no legal move here");
     const MoveScore best = ScoreLegalMoves(board, side).front();
     square = best.square;
     evaluation = FormatNumber(best.score / 100.0);
   } else {
-    const std::string remark = Cp932ToUtf8(ReplyMessage(reply.c_str()).c_str());
+    const std::string remark = EnglishGloss(ReplyMessage(reply.c_str()).c_str());
     if (!remark.empty()) Status(remark);
   }
   Emit("=== " + SquareText(square) + "/" + evaluation + "/" + FormatNumber(seconds));

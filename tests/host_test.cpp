@@ -404,8 +404,9 @@ TEST(Host, SetupSaysWhyASaveFailed) {
   const ProcessResult run = RunTenu({"setup"}, "\n\n\n\n\n\n\n\n\no\n", folder);
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
-  // The engine's own message, then what failed, where and why.
-  EXPECT_NE(run.err.find("てぬ: レジストリへの登録に失敗しました\n"
+  // The engine's own message with its English, then what failed, where and why.
+  EXPECT_NE(run.err.find("てぬ (\"Tenu\"): レジストリへの登録に失敗しました (\"The settings could not be saved in the "
+                         "registry\")\n"
                          "tenu setup: the settings were not saved: " + folder + " is a folder, not a settings file\n"),
             std::string::npos)
       << run.err;
@@ -422,7 +423,7 @@ TEST(Host, SetupRefusesAnOverlongPathAndAsksBeforeKeepingSlowNumbers) {
   const ProcessResult refused =
       RunTenu({"setup"}, "\n" + deep + "\n\n\n\n\n\n\n" + too_long + "\n\no\nn\n\n6\n\n\n\n\n\n\n\no\n", store);
   EXPECT_EQ(refused.status, 0) << refused.err;
-  EXPECT_NE(refused.out.find("定石ファイル: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Book file: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
   EXPECT_NE(refused.out.find("Depth (the midgame search depth) " + deep + " is above " +
                              std::to_string(kDeepestUsefulMidgameDepth)),
             std::string::npos)

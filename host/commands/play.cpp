@@ -17,6 +17,7 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "host/commands/commands.h"
+#include "host/english.h"
 #include "host/output.h"
 #include "host/positions.h"
 #include "host/records.h"
@@ -238,7 +239,7 @@ int PlayCommand(const Args& args) {
       game.moves.push_back({square, side});
       char text[3];
       FormatSquareLower(square, text);
-      std::printf("Tenu plays %s: %s (%s)\n", text, ToTerminal(ReplyMessage(reply).c_str()).c_str(),
+      std::printf("Tenu plays %s: %s (%s)\n", text, ForPerson(ReplyMessage(reply).c_str()).c_str(),
                   evaluation.text.c_str());
       side = -side;
       drawn = false;
