@@ -13,10 +13,10 @@
 #include "host/output.h"
 #include "host/english.h"
 #include "host/game_analysis.h"
+#include "host/move_values.h"
 #include "host/positions.h"
 #include "platform/posix/progress_observer.h"
 #include "core/settings.h"
-#include "engine/root.h"
 
 namespace {
 
@@ -91,12 +91,6 @@ bool GameIsOver(const GamePosition& game) {
   return !HasLegalMove(game.board, game.side) && !HasLegalMove(game.board, -game.side);
 }
 
-int EmptySquares(const Board& board) {
-  int count = 0;
-  for (int s = kFirstSquare; s <= kLastSquare; ++s) count += IsPlayableSquare(s) && board.cell[s] == kEmpty;
-  return count;
-}
-
 // BO[8 <64 squares> <side>].
 bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& error) {
   size_t at = SkipBlanks(value, 0);
@@ -136,6 +130,12 @@ bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& err
   }
   game.side = side == '*' ? 1 : -1;
   return true;
+}
+
+// A move's value for the GUI: discs, or +-99.99 (as the think reports it)
+// for a win or loss whose margin is not known.
+std::string NBoardEvaluation(const MoveValue& move) {
+  return FormatNumber(move.discs_known ? move.discs : move.outcome * 99.99);
 }
 
 // Forwards the engine's progress texts while one think runs.
@@ -389,14 +389,17 @@ void NBoardSession::Go() {
   std::string evaluation = FormatNumber(std::strtod(ReplyEvaluationText(reply.c_str()).c_str(), nullptr));
   if (square == 0 || !IsLegalMove(board, square, side)) {
     // Not expected while a legal move exists, but the GUI waits for a move:
-    // the best-scored one goes instead.
+    // the best-valued one goes instead.
     Status("the engine answered " + EnglishReply(reply.c_str()) + ", which is no legal move here");
-    const MoveScore best = ScoreLegalMoves(board, side).front();
+    const MoveValue best = ValueLegalMoves(ModuleRequest(), board, side).moves.front();
     square = best.square;
-    evaluation = FormatNumber(best.score / 100.0);
+    evaluation = NBoardEvaluation(best);
   } else {
     const std::string remark = EnglishGloss(ReplyMessage(reply.c_str()).c_str());
     if (!remark.empty()) Status(remark);
+    // The move's value in discs; a book move keeps the reply's 0.
+    const ReplyValue value = ValueOfReply(ModuleRequest(), board, side, reply.c_str());
+    if (value.known) evaluation = NBoardEvaluation(value.move);
   }
   Emit("=== " + SquareText(square) + "/" + evaluation + "/" + FormatNumber(seconds));
 }
@@ -414,12 +417,14 @@ void NBoardSession::Hint(const std::vector<std::string>& words) {
                                  : std::string(ColourName(side)) + " has no legal move and must pass");
     return;
   }
-  const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
-  // The scoring searches the position after the move with the midgame depth
-  // for that many empty squares.
-  const std::string depth = std::to_string(MidgameDepthFor(EngineSettings, EmptySquares(board) - 1));
-  for (size_t k = 0; k < scores.size() && k < static_cast<size_t>(count); ++k) {
-    Emit("search " + SquareText(scores[k].square) + " " + FormatNumber(scores[k].score / 100.0) + " 0 " + depth);
+  const PositionValues values = ValueLegalMoves(ModuleRequest(), board, side);
+  // The depth: the midgame search's, or for a solve the empty squares it
+  // reads to the end.
+  const std::string depth =
+      std::to_string(values.kind == SearchKind::Midgame ? values.depth : values.empties - 1);
+  for (size_t k = 0; k < values.moves.size() && k < static_cast<size_t>(count); ++k) {
+    const MoveValue& move = values.moves[k];
+    Emit("search " + SquareText(move.square) + " " + NBoardEvaluation(move) + " 0 " + depth);
   }
   Status("");
 }

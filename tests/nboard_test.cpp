@@ -10,6 +10,7 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "host/game_analysis.h"
+#include "host/move_values.h"
 #include "host/nboard_session.h"
 #include "host/positions.h"
 #include "tests/engine_state.h"
@@ -285,13 +286,15 @@ TEST(NBoardSession, GoAnswersTheEngineMoveAndLeavesTheBoard) {
     for (size_t k = 0; k + 1 < answer.size(); ++k) EXPECT_EQ(answer[k].rfind("status ", 0), 0u) << answer[k];
     EXPECT_EQ(Text(session.position()), Text(game)) << "go must not play the move";
 
-    // The move and evaluation are the engine's reply for the position.
+    // The move is the engine's reply for the position, the evaluation that
+    // move's value in discs.
     char position[kPositionLength + 1];
     FormatPosition(game.board, game.side, position);
     const std::string reply = LumThink(nullptr, position);
     EXPECT_EQ(match[1].str() + "|", reply.substr(0, 3)) << reply;
+    const MoveValue value = ValueMove(ModuleRequest(), game.board, game.side, ReplySquare(reply.c_str()));
     char expected[32];
-    std::snprintf(expected, sizeof expected, "%.2f", std::stod(ReplyEvaluationText(reply.c_str())));
+    std::snprintf(expected, sizeof expected, "%.2f", value.discs);
     EXPECT_EQ(match[2].str(), expected) << reply;
   }
 }
@@ -376,14 +379,18 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
     EXPECT_EQ(64 - CountDiscs(game.board, 1) - CountDiscs(game.board, -1), empties);
     return game;
   };
+  // The depth is the think's for the position: Depth, one more within 28
+  // empty squares; a solve reads the empty squares left after the move.
   const std::vector<Case> cases = {
-      {Start(), "", 3, 5},                                // 59 empty after the move: Depth
+      {Start(), "", 3, 5},
       {Start(), "", 10, 5},                               // more asked than there are moves
       {Start(), "set depth 3", 2, 3},                     // the GUI's depth
       {Played(Start(), {"f5", "f6", "e6"}), "", 20, 5},   // white to move
-      {with_empties(30), "", 20, 5},                      // 29 empty after the move: Depth
-      {with_empties(29), "", 20, 6},                      // 28 empty after the move: Depth + 1
+      {with_empties(29), "", 20, 5},
+      {with_empties(28), "", 20, 6},
       {with_empties(24), "", 20, 6},
+      {with_empties(14), "", 20, 13},                     // the win/loss/draw band, solved exactly
+      {with_empties(9), "", 20, 8},                       // solved exactly
   };
   for (const Case& c : cases) {
     EngineSettings.Depth = DefaultSettings().Depth;
@@ -391,7 +398,7 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
     session.HandleLine(c.setup);
     session.HandleLine("set game " + Record(c.game));
     const std::vector<std::string> answer = session.HandleLine("hint " + std::to_string(c.asked));
-    const std::vector<MoveScore> legal = ScoreLegalMoves(c.game.board, c.game.side);
+    const std::vector<MoveValue> legal = ValueLegalMoves(ModuleRequest(), c.game.board, c.game.side).moves;
     const size_t expected = std::min<size_t>(legal.size(), static_cast<size_t>(c.asked));
     ASSERT_EQ(answer.size(), expected + 1) << Record(c.game);
     EXPECT_EQ(answer.back(), "status");
@@ -407,19 +414,19 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
       const double eval = std::stod(match[2]);
       EXPECT_LE(eval, previous) << answer[k];
       previous = eval;
-      // The score of that move for the side to move.
-      const int score = VellPosState(c.game.board.cell, ParseSquare(move.c_str()), c.game.side == 1 ? 1 : 0xFF, 0);
+      // The value of that move for the side to move, in discs.
+      const MoveValue value = ValueMove(ModuleRequest(), c.game.board, c.game.side, ParseSquare(move.c_str()));
       char text[32];
-      std::snprintf(text, sizeof text, "%.2f", score / 100.0);
-      EXPECT_EQ(match[2].str(), text) << answer[k];
+      std::snprintf(text, sizeof text, "%.2f", value.discs);
+      EXPECT_EQ(match[2].str(), text == std::string("-0.00") ? "0.00" : text) << answer[k];
       EXPECT_EQ(std::stoi(match[3]), c.depth) << answer[k];
     }
     // No legal move left out scores better than the last one listed.
-    for (const MoveScore& entry : legal) {
+    for (const MoveValue& entry : legal) {
       char square[3];
       FormatSquareUpper(entry.square, square);
       if (std::find(seen.begin(), seen.end(), square) == seen.end()) {
-        EXPECT_LE(entry.score / 100.0, previous + 1e-9) << square;
+        EXPECT_LE(entry.discs, previous + 0.005) << square;
       }
     }
   }

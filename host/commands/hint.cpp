@@ -1,8 +1,9 @@
-// tenu hint: every legal move of a position with its score.
+// tenu hint: every legal move of a position with its value in discs.
 #include <cstdio>
 
+#include "engine/exports.h"
 #include "host/commands/commands.h"
-#include "host/positions.h"
+#include "host/move_values.h"
 #include "host/records.h"
 
 int HintCommand(const Args& args) {
@@ -21,11 +22,11 @@ int HintCommand(const Args& args) {
     return 2;
   }
   StartEngineRun(parsed);
-  const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
-  if (scores.empty()) {
+  const PositionValues values = ValueLegalMoves(ModuleRequest(), board, side);
+  if (values.moves.empty()) {
     std::printf("%s has no legal move\n", side == 1 ? "black" : "white");
   } else {
-    PrintMoveScores(scores);
+    std::printf("%s", HintTable(values, side).c_str());
   }
   FinishEngineRun();
   return 0;
