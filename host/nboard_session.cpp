@@ -431,22 +431,54 @@ void NBoardSession::Hint(const std::vector<std::string>& words) {
 
 // The evaluation of every position of the game, from the side to move's
 // view, in discs: "analysis <moves made> <eval>", the last position first,
-// so that a GUI can draw the game's graph as the answers come. A position
-// is judged as `tenu analyze` judges it (the move the engine would choose,
-// the win/loss/draw band solved exactly); one whose side must pass gets the
-// other side's evaluation turned round, a finished one its disc difference.
+// so that a GUI can draw the game's graph as the answers come. The game is
+// analysed as `tenu analyze` analyses it, and each position gets the value
+// its graph shows (the mean of the two sides' views; a finished game its
+// disc difference); the start, before any move, its first mover's best.
 void NBoardSession::Analyze() {
+  // The game as a record: the move between two positions is the square that
+  // filled, made by the colour now on it; an unchanged board is a pass.
+  PlayedGame game;
+  game.start = history_.front().board;
+  game.start_side = history_.front().side;
+  game.side = game.start_side;
+  std::vector<int> moves_made(history_.size(), 0);  // analysed moves up to each position
+  for (size_t k = 1; k < history_.size(); ++k) {
+    const Board& before = history_[k - 1].board;
+    const Board& after = history_[k].board;
+    int square = 0;
+    for (int s = kFirstSquare; s <= kLastSquare; ++s) {
+      if (IsPlayableSquare(s) && before.cell[s] == kEmpty && after.cell[s] != kEmpty) square = s;
+    }
+    moves_made[k] = moves_made[k - 1];
+    if (square == 0) {
+      game.moves.push_back({0, game.side});
+      game.side = -game.side;
+      continue;
+    }
+    const int mover = after.cell[square];
+    if (mover != game.side) game.moves.push_back({0, game.side});  // a pass the record left out
+    game.moves.push_back({square, mover});
+    game.side = -mover;
+    ++moves_made[k];
+  }
+  game.board = history_.back().board;
+  game.side = history_.back().side;
+  const GameAnalysis analysis = AnalyseGame(game, MarkThresholds{}, nullptr);
   for (size_t k = history_.size(); k-- > 0;) {
     const GamePosition& at = history_[k];
-    double evaluation = 0;
-    if (GameIsOver(at)) {
-      evaluation = CountDiscs(at.board, at.side) - CountDiscs(at.board, -at.side);
-    } else if (!HasLegalMove(at.board, at.side)) {
-      evaluation = -JudgePosition(at.board, -at.side).eval;
+    double black_view = 0;
+    if (moves_made[k] > 0) {
+      black_view = analysis.moves[static_cast<size_t>(moves_made[k] - 1)].after_eval;
+    } else if (!analysis.moves.empty()) {
+      black_view = analysis.moves.front().best_eval * analysis.moves.front().colour;
+    } else if (GameIsOver(at)) {
+      black_view = CountDiscs(at.board, 1) - CountDiscs(at.board, -1);
     } else {
-      evaluation = JudgePosition(at.board, at.side).eval;
+      const int mover = HasLegalMove(at.board, at.side) ? at.side : -at.side;
+      black_view = JudgePosition(at.board, mover).eval * mover;
     }
-    Emit("analysis " + std::to_string(k) + " " + FormatNumber(evaluation));
+    Emit("analysis " + std::to_string(k) + " " + FormatNumber(black_view * at.side));
   }
   Status("");
 }

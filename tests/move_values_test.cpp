@@ -1,4 +1,5 @@
-// Values in discs: the hints against the think.
+// Values in discs: the hints against the think, and the analysis of a game
+// with the worst moves in it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +10,10 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "engine/think.h"
+#include "host/game_analysis.h"
 #include "host/move_values.h"
 #include "host/positions.h"
+#include "host/records.h"
 #include "tests/engine_state.h"
 #include "tests/test_positions.h"
 
@@ -78,4 +81,38 @@ TEST(Hints, AgreeWithTheThink) {
       EXPECT_DOUBLE_EQ(read.move.discs, engine->discs) << where;
     }
   }
+}
+
+// A game in which black always plays the move the hints rank last and white
+// the engine's move. A side's losses over a game add up to about the fall of
+// its evaluation, at most the whole board and what the other side gives
+// back, so black's average loss is bounded by 64 over its number of moves;
+// its losses must account for most of the result, with several mistakes,
+// and white's must be a small part of them.
+TEST(GameAnalysis, TheWorstRankedMovesAreMarkedAsMistakes) {
+  EngineStateGuard guard;
+  const SearchRequest request = ModuleRequest();
+  PlayedGame game = StartedGame();
+  while (CanMove(game.board, game.side) || CanMove(game.board, -game.side)) {
+    if (!CanMove(game.board, game.side)) {
+      game.moves.push_back({0, game.side});
+      game.side = -game.side;
+      continue;
+    }
+    const int square = game.side == 1 ? ValueLegalMoves(request, game.board, game.side).moves.back().square
+                                      : ChooseSearchedMove(request, game.board, game.side).square;
+    PlayMove(game.board, game.board, square, game.side);
+    game.moves.push_back({square, game.side});
+    game.side = -game.side;
+  }
+  const GameAnalysis analysis = AnalyseGame(game, MarkThresholds{}, nullptr);
+  ASSERT_LT(analysis.black_discs, analysis.white_discs);
+  const double lost = analysis.black.average_loss * analysis.black.moves;
+  EXPECT_GE(lost, 0.6 * (analysis.white_discs - analysis.black_discs));
+  EXPECT_GE(analysis.black.mistakes, 3);
+  EXPECT_GE(analysis.black.average_loss, 2.0);
+  EXPECT_LT(analysis.white.average_loss * 3, analysis.black.average_loss);
+  EXPECT_LT(analysis.white.mistakes * 3, analysis.black.mistakes);
+  EXPECT_LT(BestShare(analysis.black), 0.5);
+  EXPECT_GT(BestShare(analysis.white), 0.8);
 }

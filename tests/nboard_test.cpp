@@ -666,9 +666,10 @@ TEST(NBoardProgram, OptionsAndEndOfInput) {
 }
 
 // analyze: one line per position of the game, the last first, each the
-// evaluation for the side to move as the game analysis judges it; a side
-// that must pass gets its opponent's turned round, a finished game its
-// disc difference.
+// evaluation for the side to move of the game's analysis graph (the start:
+// its first mover's best); a position without moves made whose side must
+// pass gets its opponent's evaluation turned round, a finished one its disc
+// difference.
 TEST(NBoardSession, AnalyzeJudgesEveryPositionFromTheEndBackwards) {
   EngineStateGuard guard;
   EngineSettings.Depth = 2;
@@ -676,17 +677,23 @@ TEST(NBoardSession, AnalyzeJudgesEveryPositionFromTheEndBackwards) {
   session.HandleLine("set game (;GM[Othello]" + kStartBoard + "B[F5]W[F6]B[E6]W[F4];)");
   session.HandleLine("move e3");
   const std::vector<std::string> moves = {"f5", "f6", "e6", "f4", "e3"};
+  PlayedGame game = StartedGame();
+  std::string error;
+  ASSERT_TRUE(PlayGameRecord("f5 f6 e6 f4 e3", game, error));
+  const GameAnalysis analysis = AnalyseGame(game, MarkThresholds{}, nullptr);
   std::vector<std::string> lines = session.HandleLine("analyze");
   ASSERT_EQ(lines.size(), moves.size() + 2);
   EXPECT_EQ(lines.back(), "status");
-  const std::regex analysis(R"(analysis ([0-9]+) (-?[0-9]+\.[0-9]{2}))");
+  const std::regex line(R"(analysis ([0-9]+) (-?[0-9]+\.[0-9]{2}))");
   for (size_t k = 0; k <= moves.size(); ++k) {
     std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[k], m, analysis)) << lines[k];
+    ASSERT_TRUE(std::regex_match(lines[k], m, line)) << lines[k];
     const size_t made = moves.size() - k;
     EXPECT_EQ(std::stoul(m[1]), made);
-    const GamePosition at = Played(Start(), std::vector<std::string>(moves.begin(), moves.begin() + static_cast<long>(made)));
-    EXPECT_NEAR(std::stod(m[2]), JudgePosition(at.board, at.side).eval, 0.005) << lines[k];
+    const int to_move = made % 2 == 0 ? 1 : -1;
+    const double black_view =
+        made == 0 ? analysis.moves[0].best_eval : analysis.moves[made - 1].after_eval;
+    EXPECT_NEAR(std::stod(m[2]), black_view * to_move, 0.005) << lines[k];
   }
   const GamePosition passing = FromGgfSquares(kWhitePassesSquares, -1);
   session.HandleLine("set game " + Record(passing));
