@@ -13,14 +13,13 @@
 #include "engine/position.h"
 #include "host/options.h"
 #include "host/output.h"
+#include "host/english.h"
 #include "host/game_analysis.h"
+#include "host/move_values.h"
 #include "host/positions.h"
-#include "host/text_safety.h"
 #include "platform/posix/progress_observer.h"
-#include "platform/posix/text_utf8.h"
 #include "core/settings.h"
 #include "engine/root.h"
-#include "engine/texts.h"
 #include "ui/search_limits.h"
 
 namespace {
@@ -110,76 +109,8 @@ bool ParseWholeNumber(const std::string& text, long long& value) {
   return true;
 }
 
-// The engine's progress texts (code page 932) in English, for the status
-// line: each fixed text or format of the engine with its English form. A
-// text of no known form gives an empty string.
-struct ProgressForm {
-  const char* engine;   // the engine's format: %c%d a square, %d or %+d a number
-  const char* english;  // the same values in the same order: %s each
-};
-
-const ProgressForm kProgressForms[] = {
-    {kBookProgressText, "looking the position up in the book"},
-    {kOrderingProgressFormat, "ordering the moves (depth = %s)"},
-    {kExactStartFormat, "exact solve, starting with %s"},
-    {kWldStartFormat, "win/loss/draw solve, starting with %s"},
-    {kMidgameStartFormat, "midgame search, starting with %s (depth = %s)"},
-    {kSearchingFormat, "searching %s [best so far %s %s]"},
-};
-
-// Matches a text against one of the engine's formats; the values in order,
-// a square (%c%d) as one value.
-bool MatchEngineFormat(const char* format, const char* text, std::vector<std::string>& values) {
-  values.clear();
-  while (*format != '\0') {
-    if (format[0] == '%' && format[1] == 'c' && format[2] == '%' && format[3] == 'd') {
-      if (text[0] < 'a' || text[0] > 'h' || text[1] < '1' || text[1] > '8') return false;
-      values.emplace_back(text, 2);
-      text += 2;
-      format += 4;
-    } else if (format[0] == '%' && (format[1] == 'd' || (format[1] == '+' && format[2] == 'd'))) {
-      const char* start = text;
-      if (*text == '+' || *text == '-') ++text;
-      if (*text < '0' || *text > '9') return false;
-      while (*text >= '0' && *text <= '9') ++text;
-      values.emplace_back(start, static_cast<size_t>(text - start));
-      format += format[1] == 'd' ? 2 : 3;
-    } else {
-      if (*text != *format) return false;
-      ++text;
-      ++format;
-    }
-  }
-  return *text == '\0';
-}
-
-std::string EnglishProgress(const char* text) {
-  std::vector<std::string> values;
-  for (const ProgressForm& form : kProgressForms) {
-    if (!MatchEngineFormat(form.engine, text, values)) continue;
-    std::string out;
-    size_t next = 0;
-    for (const char* p = form.english; *p != '\0'; ++p) {
-      if (p[0] == '%' && p[1] == 's' && next < values.size()) {
-        out += values[next++];
-        ++p;
-      } else {
-        out.push_back(*p);
-      }
-    }
-    return out;
-  }
-  return "";
-}
-
 bool GameIsOver(const GamePosition& game) {
   return !HasLegalMove(game.board, game.side) && !HasLegalMove(game.board, -game.side);
-}
-
-int EmptySquares(const Board& board) {
-  int count = 0;
-  for (int s = kFirstSquare; s <= kLastSquare; ++s) count += IsPlayableSquare(s) && board.cell[s] == kEmpty;
-  return count;
 }
 
 // BO[8 <64 squares> <side>].
@@ -223,12 +154,17 @@ bool ReadGgfBoard(const std::string& value, GamePosition& game, std::string& err
   return true;
 }
 
+// A move's value for the GUI: discs, or +-99.99 (as the think reports it)
+// for a win or loss whose margin is not known.
+std::string NBoardEvaluation(const MoveValue& move) {
+  return FormatNumber(move.discs_known ? move.discs : move.outcome * 99.99);
+}
+
 // Forwards the engine's progress texts while one think runs.
 std::function<void(const std::string&)>* ProgressStatus = nullptr;
 
 void ForwardProgress(const char* text) {
-  if (ProgressStatus == nullptr) return;
-  if (const std::string english = EnglishProgress(text); !english.empty()) (*ProgressStatus)(english);
+  if (ProgressStatus != nullptr) (*ProgressStatus)(EnglishGloss(text));
 }
 
 }  // namespace
@@ -493,15 +429,17 @@ void NBoardSession::Go() {
   std::string evaluation = FormatNumber(std::strtod(ReplyEvaluationText(reply.c_str()).c_str(), nullptr));
   if (square == 0 || !IsLegalMove(board, square, side)) {
     // Not expected while a legal move exists, but the GUI waits for a move:
-    // the best-scored one goes instead.
-    Status("the engine answered " + reply.substr(0, 2) + ", which is no legal move here");
-    const MoveScore best = ScoreLegalMoves(board, side).front();
+    // the best-valued one goes instead.
+    Status("the engine answered " + EnglishReply(reply.c_str()) + ", which is no legal move here");
+    const MoveValue best = ValueLegalMoves(ModuleRequest(), board, side).moves.front();
     square = best.square;
-    evaluation = FormatNumber(best.score / 100.0);
+    evaluation = NBoardEvaluation(best);
   } else {
-    // The remark goes to the GUI only as far as it can read it.
-    const std::string remark = Cp932ToUtf8(ReplyMessage(reply.c_str()).c_str());
-    if (!remark.empty() && IsPrintableAscii(remark)) Status(remark);
+    const std::string remark = EnglishGloss(ReplyMessage(reply.c_str()).c_str());
+    if (!remark.empty()) Status(remark);
+    // The move's value in discs; a book move keeps the reply's 0.
+    const ReplyValue value = ValueOfReply(ModuleRequest(), board, side, reply.c_str());
+    if (value.known) evaluation = NBoardEvaluation(value.move);
   }
   Emit("=== " + SquareText(square) + "/" + evaluation + "/" + FormatNumber(seconds));
 }
@@ -519,34 +457,68 @@ void NBoardSession::Hint(const std::vector<std::string>& words) {
                                  : std::string(ColourName(side)) + " has no legal move and must pass");
     return;
   }
-  const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
-  // The scoring searches the position after the move with the midgame depth
-  // for that many empty squares.
-  const std::string depth = std::to_string(MidgameDepthFor(EngineSettings, EmptySquares(board) - 1));
-  for (size_t k = 0; k < scores.size() && k < static_cast<size_t>(count); ++k) {
-    Emit("search " + SquareText(scores[k].square) + " " + FormatNumber(scores[k].score / 100.0) + " 0 " + depth);
+  const PositionValues values = ValueLegalMoves(ModuleRequest(), board, side);
+  // The depth: the midgame search's, or for a solve the empty squares it
+  // reads to the end.
+  const std::string depth =
+      std::to_string(values.kind == SearchKind::Midgame ? values.depth : values.empties - 1);
+  for (size_t k = 0; k < values.moves.size() && k < static_cast<size_t>(count); ++k) {
+    const MoveValue& move = values.moves[k];
+    Emit("search " + SquareText(move.square) + " " + NBoardEvaluation(move) + " 0 " + depth);
   }
   Status("");
 }
 
 // The evaluation of every position of the game, from the side to move's
 // view, in discs: "analysis <moves made> <eval>", the last position first,
-// so that a GUI can draw the game's graph as the answers come. A position
-// is judged as `tenu analyze` judges it (the move the engine would choose,
-// the win/loss/draw band solved exactly); one whose side must pass gets the
-// other side's evaluation turned round, a finished one its disc difference.
+// so that a GUI can draw the game's graph as the answers come. The game is
+// analysed as `tenu analyze` analyses it, and each position gets the value
+// its graph shows (the mean of the two sides' views; a finished game its
+// disc difference); the start, before any move, its first mover's best.
 void NBoardSession::Analyze() {
+  // The game as a record: the move between two positions is the square that
+  // filled, made by the colour now on it; an unchanged board is a pass.
+  PlayedGame game;
+  game.start = history_.front().board;
+  game.start_side = history_.front().side;
+  game.side = game.start_side;
+  std::vector<int> moves_made(history_.size(), 0);  // analysed moves up to each position
+  for (size_t k = 1; k < history_.size(); ++k) {
+    const Board& before = history_[k - 1].board;
+    const Board& after = history_[k].board;
+    int square = 0;
+    for (int s = kFirstSquare; s <= kLastSquare; ++s) {
+      if (IsPlayableSquare(s) && before.cell[s] == kEmpty && after.cell[s] != kEmpty) square = s;
+    }
+    moves_made[k] = moves_made[k - 1];
+    if (square == 0) {
+      game.moves.push_back({0, game.side});
+      game.side = -game.side;
+      continue;
+    }
+    const int mover = after.cell[square];
+    if (mover != game.side) game.moves.push_back({0, game.side});  // a pass the record left out
+    game.moves.push_back({square, mover});
+    game.side = -mover;
+    ++moves_made[k];
+  }
+  game.board = history_.back().board;
+  game.side = history_.back().side;
+  const GameAnalysis analysis = AnalyseGame(game, MarkThresholds{}, nullptr);
   for (size_t k = history_.size(); k-- > 0;) {
     const GamePosition& at = history_[k];
-    double evaluation = 0;
-    if (GameIsOver(at)) {
-      evaluation = CountDiscs(at.board, at.side) - CountDiscs(at.board, -at.side);
-    } else if (!HasLegalMove(at.board, at.side)) {
-      evaluation = -JudgePosition(at.board, -at.side).eval;
+    double black_view = 0;
+    if (moves_made[k] > 0) {
+      black_view = analysis.moves[static_cast<size_t>(moves_made[k] - 1)].after_eval;
+    } else if (!analysis.moves.empty()) {
+      black_view = analysis.moves.front().best_eval * analysis.moves.front().colour;
+    } else if (GameIsOver(at)) {
+      black_view = CountDiscs(at.board, 1) - CountDiscs(at.board, -1);
     } else {
-      evaluation = JudgePosition(at.board, at.side).eval;
+      const int mover = HasLegalMove(at.board, at.side) ? at.side : -at.side;
+      black_view = JudgePosition(at.board, mover).eval * mover;
     }
-    Emit("analysis " + std::to_string(k) + " " + FormatNumber(evaluation));
+    Emit("analysis " + std::to_string(k) + " " + FormatNumber(black_view * at.side));
   }
   Status("");
 }

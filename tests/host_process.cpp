@@ -22,6 +22,11 @@ void StartChild(const std::vector<std::string>& args, const std::string& setting
   dup2(out_fd, 1);
   dup2(err_fd, 2);
   setenv("TENU_SETTINGS_FILE", settings_file.c_str(), 1);
+  // An English locale, whatever the tests run under: the engine's messages
+  // then carry their English glosses.
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  setenv("LANG", "C.UTF-8", 1);
   std::vector<char*> argv;
   std::string program = TENU_PROGRAM;
   argv.push_back(program.data());

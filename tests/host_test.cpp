@@ -17,6 +17,8 @@
 namespace {
 
 const char kStart[] = "*|---------------------------0*------*0---------------------------";
+// Black to move with 12 empty squares; a1 is best, losing by 28 discs.
+const char kLadder[] = "-OXXXXX---XXXXX--XXOOOX-XXXOOOXOXXXOOXXXOXOOXOX--OOOOX---OOOOOOO X";
 
 // The first square marked '+' (a legal move) in the last board drawn in text.
 std::string FirstMarkedMove(const std::string& text) {
@@ -138,11 +140,25 @@ TEST(Host, HintListsEveryLegalMoveBestFirst) {
   const ProcessResult run = RunTenu({"hint", kStart});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
-  ASSERT_EQ(lines.size(), 5u) << run.out;
-  EXPECT_EQ(lines[0], "move   score");
+  ASSERT_EQ(lines.size(), 6u) << run.out;
+  EXPECT_EQ(lines[0].rfind("black to move, 60 empty squares: every move searched at depth 5 as tenu think searches", 0),
+            0u)
+      << lines[0];
+  EXPECT_EQ(lines[1], "move   discs");
   // From the start all four moves are the same move by symmetry.
-  for (size_t k = 2; k < lines.size(); ++k) EXPECT_EQ(lines[k].substr(4), lines[1].substr(4));
-  EXPECT_EQ(lines[1].substr(0, 2), "c4");
+  for (size_t k = 3; k < lines.size(); ++k) EXPECT_EQ(lines[k].substr(4), lines[2].substr(4));
+  EXPECT_EQ(lines[2].substr(0, 2), "c4");
+  // Where the engine solves, every move's final disc difference; in the
+  // win/loss/draw band the result with it.
+  const ProcessResult exact = RunTenu({"hint", kLadder});
+  ASSERT_EQ(exact.status, 0) << exact.err;
+  EXPECT_EQ(Lines(exact.out)[0],
+            "black to move, 12 empty squares: every move solved exactly, the final disc difference for black under "
+            "perfect play");
+  EXPECT_EQ(Lines(exact.out)[2], "a1       -28");
+  const ProcessResult wld = RunTenu({"hint", "--exact", "10", "--wld", "12", kLadder});
+  EXPECT_EQ(Lines(wld.out)[1], "move  result");
+  EXPECT_EQ(Lines(wld.out)[2], "a1    loss -28");
   EXPECT_EQ(RunTenu({"hint"}).status, 2);
 }
 
@@ -221,7 +237,7 @@ TEST(Host, PlayAWholeGameThroughTheTerminal) {
       session.Send("sideways");
       EXPECT_NE(session.ReadUntil("Your move (black): ").find("'sideways' is not a square"), std::string::npos);
       session.Send("hint");
-      EXPECT_NE(session.ReadUntil("Your move (black): ").find("move   score"), std::string::npos);
+      EXPECT_NE(session.ReadUntil("Your move (black): ").find("move   discs"), std::string::npos);
     }
     session.Send(move);
     ++moves;
@@ -263,11 +279,11 @@ TEST(Host, PlayKeepsTheGamesRecord) {
   const ProcessResult saved = RunTenu({"play", "--level", "weak"}, "f5\nrecord\ngraph\nsave " + file + "\nquit\n");
   ASSERT_EQ(saved.status, 0) << saved.err;
   std::smatch reply;
-  ASSERT_TRUE(std::regex_search(saved.out, reply, std::regex("Tenu plays ([a-h][1-8]): .*\\(([-+][0-9]+\\.[0-9]{2})\\)")))
+  ASSERT_TRUE(std::regex_search(saved.out, reply, std::regex("Tenu plays ([a-h][1-8]): .*\\(about ([-+][0-9]+\\.[0-9]) discs\\)")))
       << saved.out;
   const std::string record = "f5 " + reply[1].str();
   EXPECT_NE(saved.out.find("Record: " + record + "\n"), std::string::npos) << saved.out;
-  EXPECT_NE(saved.out.find("Tenu's evaluations, for black"), std::string::npos) << saved.out;
+  EXPECT_NE(saved.out.find("Tenu's evaluations in discs, for black"), std::string::npos) << saved.out;
   EXPECT_NE(saved.out.find("last move >" + reply[1].str()), std::string::npos) << saved.out;
   EXPECT_EQ(dir.Read("game.txt"), record + "\n");
   const ProcessResult loaded = RunTenu({"play", "--level", "weak"}, "load " + file + "\nrecord\nquit\n");
@@ -408,8 +424,9 @@ TEST(Host, SetupSaysWhyASaveFailed) {
   const ProcessResult run = RunTenu({"setup"}, "\n\n\n\n\n\n\n\n\no\n", folder);
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.out.find("Saved"), std::string::npos) << run.out;
-  // The engine's own message, then what failed, where and why.
-  EXPECT_NE(run.err.find("てぬ: レジストリへの登録に失敗しました\n"
+  // The engine's own message with its English, then what failed, where and why.
+  EXPECT_NE(run.err.find("てぬ (\"Tenu\"): レジストリへの登録に失敗しました (\"The settings could not be saved in the "
+                         "registry\")\n"
                          "tenu setup: the settings were not saved: " + folder + " is a folder, not a settings file\n"),
             std::string::npos)
       << run.err;
@@ -426,7 +443,7 @@ TEST(Host, SetupRefusesAnOverlongPathAndAsksBeforeKeepingSlowNumbers) {
   const ProcessResult refused =
       RunTenu({"setup"}, "\n" + deep + "\n\n\n\n\n\n\n" + too_long + "\n\no\nn\n\n6\n\n\n\n\n\n\n\no\n", store);
   EXPECT_EQ(refused.status, 0) << refused.err;
-  EXPECT_NE(refused.out.find("定石ファイル: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
+  EXPECT_NE(refused.out.find("Book file: the path is longer than 259 bytes\n"), std::string::npos) << refused.out;
   EXPECT_NE(refused.out.find("Depth (the midgame search depth) " + deep + " is above " +
                              std::to_string(kDeepestUsefulMidgameDepth)),
             std::string::npos)

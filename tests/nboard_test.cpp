@@ -10,6 +10,7 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "host/game_analysis.h"
+#include "host/move_values.h"
 #include "host/nboard_session.h"
 #include "host/positions.h"
 #include "tests/engine_state.h"
@@ -299,13 +300,15 @@ TEST(NBoardSession, GoAnswersTheEngineMoveAndLeavesTheBoard) {
     for (size_t k = 0; k + 1 < answer.size(); ++k) EXPECT_EQ(answer[k].rfind("status ", 0), 0u) << answer[k];
     EXPECT_EQ(Text(session.position()), Text(game)) << "go must not play the move";
 
-    // The move and evaluation are the engine's reply for the position.
+    // The move is the engine's reply for the position, the evaluation that
+    // move's value in discs.
     char position[kPositionLength + 1];
     FormatPosition(game.board, game.side, position);
     const std::string reply = LumThink(nullptr, position);
     EXPECT_EQ(match[1].str() + "|", reply.substr(0, 3)) << reply;
+    const MoveValue value = ValueMove(ModuleRequest(), game.board, game.side, ReplySquare(reply.c_str()));
     char expected[32];
-    std::snprintf(expected, sizeof expected, "%.2f", std::stod(ReplyEvaluationText(reply.c_str())));
+    std::snprintf(expected, sizeof expected, "%.2f", value.discs);
     EXPECT_EQ(match[2].str(), expected) << reply;
   }
 }
@@ -357,10 +360,11 @@ TEST(NBoardSession, ProgressGoesOutAsStatusLinesOnlyWhenOn) {
     const std::vector<std::string> answer = session.HandleLine("go");
     EXPECT_EQ(sent, answer) << "every line goes to the sink as well";
     int progress = 0;
-    for (const std::string& line : answer) progress += line.find("midgame search, starting with ") != std::string::npos;
+    const std::regex start(R"(status Searching, starting with [a-h][1-8] \(depth 5\)\.)");
+    for (const std::string& line : answer) progress += std::regex_match(line, start);
     EXPECT_EQ(progress, show) << show;
     if (show == 0) {
-      EXPECT_EQ(answer.size(), 1u) << "the move alone: the remark is in Japanese";
+      EXPECT_EQ(answer.size(), 2u) << "the remark in English and the move";
     }
     EXPECT_TRUE(std::regex_match(answer.back(), kGoAnswer)) << answer.back();
     // Hints score moves without a think: no progress.
@@ -389,14 +393,18 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
     EXPECT_EQ(64 - CountDiscs(game.board, 1) - CountDiscs(game.board, -1), empties);
     return game;
   };
+  // The depth is the think's for the position: Depth, one more within 28
+  // empty squares; a solve reads the empty squares left after the move.
   const std::vector<Case> cases = {
-      {Start(), "", 3, 5},                                // 59 empty after the move: Depth
+      {Start(), "", 3, 5},
       {Start(), "", 10, 5},                               // more asked than there are moves
       {Start(), "set depth 3", 2, 3},                     // the GUI's depth
       {Played(Start(), {"f5", "f6", "e6"}), "", 20, 5},   // white to move
-      {with_empties(30), "", 20, 5},                      // 29 empty after the move: Depth
-      {with_empties(29), "", 20, 6},                      // 28 empty after the move: Depth + 1
+      {with_empties(29), "", 20, 5},
+      {with_empties(28), "", 20, 6},
       {with_empties(24), "", 20, 6},
+      {with_empties(14), "", 20, 13},                     // the win/loss/draw band, solved exactly
+      {with_empties(9), "", 20, 8},                       // solved exactly
   };
   for (const Case& c : cases) {
     EngineSettings.Depth = DefaultSettings().Depth;
@@ -404,7 +412,7 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
     session.HandleLine(c.setup);
     session.HandleLine("set game " + Record(c.game));
     const std::vector<std::string> answer = session.HandleLine("hint " + std::to_string(c.asked));
-    const std::vector<MoveScore> legal = ScoreLegalMoves(c.game.board, c.game.side);
+    const std::vector<MoveValue> legal = ValueLegalMoves(ModuleRequest(), c.game.board, c.game.side).moves;
     const size_t expected = std::min<size_t>(legal.size(), static_cast<size_t>(c.asked));
     ASSERT_EQ(answer.size(), expected + 1) << Record(c.game);
     EXPECT_EQ(answer.back(), "status");
@@ -420,19 +428,19 @@ TEST(NBoardSession, HintListsLegalMovesBestFirst) {
       const double eval = std::stod(match[2]);
       EXPECT_LE(eval, previous) << answer[k];
       previous = eval;
-      // The score of that move for the side to move.
-      const int score = VellPosState(c.game.board.cell, ParseSquare(move.c_str()), c.game.side == 1 ? 1 : 0xFF, 0);
+      // The value of that move for the side to move, in discs.
+      const MoveValue value = ValueMove(ModuleRequest(), c.game.board, c.game.side, ParseSquare(move.c_str()));
       char text[32];
-      std::snprintf(text, sizeof text, "%.2f", score / 100.0);
-      EXPECT_EQ(match[2].str(), text) << answer[k];
+      std::snprintf(text, sizeof text, "%.2f", value.discs);
+      EXPECT_EQ(match[2].str(), text == std::string("-0.00") ? "0.00" : text) << answer[k];
       EXPECT_EQ(std::stoi(match[3]), c.depth) << answer[k];
     }
     // No legal move left out scores better than the last one listed.
-    for (const MoveScore& entry : legal) {
+    for (const MoveValue& entry : legal) {
       char square[3];
       FormatSquareUpper(entry.square, square);
       if (std::find(seen.begin(), seen.end(), square) == seen.end()) {
-        EXPECT_LE(entry.score / 100.0, previous + 1e-9) << square;
+        EXPECT_LE(entry.discs, previous + 0.005) << square;
       }
     }
   }
@@ -628,8 +636,8 @@ TEST(NBoardProgram, AGuiReadsEveryLineOfAWholeGame) {
     searches += line.rfind("search ", 0) == 0;
   }
   EXPECT_EQ(searches, 4) << "hint 99999999999 gives every legal move";
-  EXPECT_NE(all.find("status midgame search, starting with "), std::string::npos);
-  EXPECT_NE(all.find("=== F5/0.00/"), std::string::npos) << "the book's move, without its remark";
+  EXPECT_NE(all.find("status Searching, starting with "), std::string::npos);
+  EXPECT_NE(all.find("=== F5/0.00/"), std::string::npos) << "the book's move";
 }
 
 TEST(NBoardProgram, BadInputGetsAStatusAndTheSessionGoesOn) {
@@ -680,10 +688,11 @@ TEST(NBoardProgram, TheFirstMoveComesFromTheBook) {
   const ProcessResult run = RunTenu({"nboard", "--book", book}, input);
   EXPECT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> lines = Lines(run.out);
-  // The book's remark is in Japanese: the GUI does not get it.
-  ASSERT_EQ(lines.size(), 3u) << run.out;
-  EXPECT_EQ(lines[1].substr(0, 12), "=== F5/0.00/") << lines[1];
-  EXPECT_EQ(lines[2].substr(0, 12), "=== D3/0.00/") << lines[2];
+  ASSERT_EQ(lines.size(), 5u) << run.out;
+  EXPECT_EQ(lines[1], "status By the book");
+  EXPECT_EQ(lines[2].substr(0, 12), "=== F5/0.00/") << lines[2];
+  EXPECT_EQ(lines[3], "status By the book");
+  EXPECT_EQ(lines[4].substr(0, 12), "=== D3/0.00/") << lines[4];
 }
 
 TEST(NBoardProgram, ProgressLinesAreStatusLinesInEnglish) {
@@ -698,12 +707,13 @@ TEST(NBoardProgram, ProgressLinesAreStatusLinesInEnglish) {
     EXPECT_TRUE(std::regex_match(lines.back(), kGoAnswer)) << lines.back();
     for (size_t k = 1; k + 1 < lines.size(); ++k) EXPECT_EQ(lines[k].rfind("status ", 0), 0u) << lines[k];
   }
-  EXPECT_NE(on.out.find("\nstatus ordering the moves (depth = 3)\n"), std::string::npos) << on.out;
-  EXPECT_TRUE(std::regex_search(on.out, std::regex("\nstatus midgame search, starting with [a-h][1-8] \\(depth = 5\\)\n")))
-      << on.out;
-  EXPECT_TRUE(std::regex_search(on.out, std::regex("\nstatus searching [a-h][1-8] \\[best so far [-+][0-9]+ [a-h][1-8]\\]\n")))
-      << on.out;
-  EXPECT_EQ(Lines(off.out).size(), 2u) << off.out;
+  EXPECT_NE(on.out.find("status Searching, starting with "), std::string::npos) << on.out;
+  EXPECT_NE(on.out.find("status Looking at "), std::string::npos) << on.out;
+  EXPECT_NE(on.out.find("status Ordering the moves (KMH, depth 3)...\n"), std::string::npos) << on.out;
+  for (const std::string& line : Lines(on.out)) {
+    for (char c : line) EXPECT_LT(static_cast<unsigned char>(c), 0x80) << line;
+  }
+  EXPECT_EQ(Lines(off.out).size(), 3u) << off.out;
 }
 
 TEST(NBoardProgram, OptionsAndEndOfInput) {
@@ -722,9 +732,10 @@ TEST(NBoardProgram, OptionsAndEndOfInput) {
 }
 
 // analyze: one line per position of the game, the last first, each the
-// evaluation for the side to move as the game analysis judges it; a side
-// that must pass gets its opponent's turned round, a finished game its
-// disc difference.
+// evaluation for the side to move of the game's analysis graph (the start:
+// its first mover's best); a position without moves made whose side must
+// pass gets its opponent's evaluation turned round, a finished one its disc
+// difference.
 TEST(NBoardSession, AnalyzeJudgesEveryPositionFromTheEndBackwards) {
   EngineStateGuard guard;
   EngineSettings.Depth = 2;
@@ -732,17 +743,23 @@ TEST(NBoardSession, AnalyzeJudgesEveryPositionFromTheEndBackwards) {
   session.HandleLine("set game (;GM[Othello]" + kStartBoard + "B[F5]W[F6]B[E6]W[F4];)");
   session.HandleLine("move e3");
   const std::vector<std::string> moves = {"f5", "f6", "e6", "f4", "e3"};
+  PlayedGame game = StartedGame();
+  std::string error;
+  ASSERT_TRUE(PlayGameRecord("f5 f6 e6 f4 e3", game, error));
+  const GameAnalysis analysis = AnalyseGame(game, MarkThresholds{}, nullptr);
   std::vector<std::string> lines = session.HandleLine("analyze");
   ASSERT_EQ(lines.size(), moves.size() + 2);
   EXPECT_EQ(lines.back(), "status");
-  const std::regex analysis(R"(analysis ([0-9]+) (-?[0-9]+\.[0-9]{2}))");
+  const std::regex line(R"(analysis ([0-9]+) (-?[0-9]+\.[0-9]{2}))");
   for (size_t k = 0; k <= moves.size(); ++k) {
     std::smatch m;
-    ASSERT_TRUE(std::regex_match(lines[k], m, analysis)) << lines[k];
+    ASSERT_TRUE(std::regex_match(lines[k], m, line)) << lines[k];
     const size_t made = moves.size() - k;
     EXPECT_EQ(std::stoul(m[1]), made);
-    const GamePosition at = Played(Start(), std::vector<std::string>(moves.begin(), moves.begin() + static_cast<long>(made)));
-    EXPECT_NEAR(std::stod(m[2]), JudgePosition(at.board, at.side).eval, 0.005) << lines[k];
+    const int to_move = made % 2 == 0 ? 1 : -1;
+    const double black_view =
+        made == 0 ? analysis.moves[0].best_eval : analysis.moves[made - 1].after_eval;
+    EXPECT_NEAR(std::stod(m[2]), black_view * to_move, 0.005) << lines[k];
   }
   const GamePosition passing = FromGgfSquares(kWhitePassesSquares, -1);
   session.HandleLine("set game " + Record(passing));

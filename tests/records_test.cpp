@@ -15,6 +15,7 @@
 #include "engine/exports.h"
 #include "engine/position.h"
 #include "engine/think.h"
+#include "host/calibration.h"
 #include "host/game_analysis.h"
 #include "host/records.h"
 #include "search/search.h"
@@ -178,8 +179,8 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
   std::string error;
   ASSERT_TRUE(PlayGameRecord("f5 d6 c3 d3 c4 f4 c5 b3 c2", game, error));
   MarkThresholds thresholds;
-  thresholds.inaccuracy = 0.1;
-  thresholds.mistake = 0.3;
+  thresholds.inaccuracy = 1;
+  thresholds.mistake = 3;
   // Analysis is no move of a game: the remark's memory and the random
   // sequence are left as they were.
   Commentary.LastScore = 1234;
@@ -199,29 +200,37 @@ TEST(GameAnalysis, AgreesWithSeparateSearches) {
     int score = 0;
     ChooseMove(ModuleRequest(), board, move.colour, &x, &y, &score);
     EXPECT_EQ(move.best, SquareIndex(x, y)) << move.ply;
-    EXPECT_DOUBLE_EQ(move.best_eval, score / 100.0) << move.ply;
+    const int empties = EmptiesOf(board).count;
+    const int depth = MidgameDepthFor(EngineSettings, empties);
+    // In discs by the calibration, and in the think's own units.
+    EXPECT_DOUBLE_EQ(move.best_eval, MidgameDiscs(score, empties - 1, depth)) << move.ply;
+    EXPECT_DOUBLE_EQ(move.best_think_eval, score / 100.0) << move.ply;
     Board work;
     NormaliseBoard(board, work, move.colour);
     Board after;
     ASSERT_TRUE(PlayMove(work, after, move.played, 1));
     MoveList list;
     ListEmpties(after, list);
-    const int played = ReferenceMidgame(after, list, -1, -kWindow, MidgameDepthFor(EngineSettings, list.count + 1), 0);
-    EXPECT_DOUBLE_EQ(move.played_eval, played / 100.0) << move.ply;
+    const int played = ReferenceMidgame(after, list, -1, -kWindow, depth, 0);
+    EXPECT_DOUBLE_EQ(move.played_eval, MidgameDiscs(played, empties - 1, depth)) << move.ply;
+    EXPECT_DOUBLE_EQ(move.played_think_eval, played / 100.0) << move.ply;
     EXPECT_DOUBLE_EQ(move.loss, std::max(0.0, move.best_eval - move.played_eval)) << move.ply;
-    const std::string mark = move.loss >= 0.3 ? "mistake" : move.loss >= 0.1 ? "inaccuracy" : "";
+    const std::string mark = move.loss >= 3 ? "mistake" : move.loss >= 1 ? "inaccuracy" : "";
     EXPECT_EQ(move.mark, mark) << move.ply;
     marked += !mark.empty();
     PlayMove(board, board, move.played, move.colour);
   }
   EXPECT_GT(marked, 0) << "the thresholds are low enough to mark some moves";
   EXPECT_EQ(analysis.black.moves + analysis.white.moves, 9);
+  int best = 0;
+  for (const AnalysedMove& move : analysis.moves) best += move.played_think_eval >= move.best_think_eval;
+  EXPECT_EQ(analysis.black.best_moves + analysis.white.best_moves, best);
 
   const std::string svg = AnalysisSvg(analysis, "Ann & Bo", "<Eve>");
   EXPECT_TRUE(IsWellFormedXml(svg));
   const std::regex point("<circle class=\"move\"");
   EXPECT_EQ(std::distance(std::sregex_iterator(svg.begin(), svg.end(), point), std::sregex_iterator()), 9);
-  EXPECT_NE(svg.find("Ann &amp; Bo (black)"), std::string::npos);
+  EXPECT_NE(svg.find(">Ann &amp; Bo (black) 10 - 3 &lt;Eve&gt; (white), unfinished</text>"), std::string::npos) << svg;
   const std::string json = AnalysisJson(analysis, thresholds);
   EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
   EXPECT_NE(json.find("\"ply\": 9, \"colour\": \"black\", \"played\": \"c2\""), std::string::npos) << json;

@@ -1,7 +1,9 @@
-// tenu hint: every legal move of a position with its score.
+// tenu hint: every legal move of a position with its value in discs.
 #include <cstdio>
 
+#include "engine/exports.h"
 #include "host/commands/commands.h"
+#include "host/move_values.h"
 #include "host/positions.h"
 #include "host/records.h"
 
@@ -21,8 +23,8 @@ int HintCommand(const Args& args) {
     return 2;
   }
   StartEngineRun(parsed);
-  const std::vector<MoveScore> scores = ScoreLegalMoves(board, side);
-  if (scores.empty()) {
+  const PositionValues values = ValueLegalMoves(ModuleRequest(), board, side);
+  if (values.moves.empty()) {
     const char* name = side == 1 ? "black" : "white";
     if (HasLegalMove(board, -side)) {
       std::printf("%s has no legal move and must pass\n", name);
@@ -30,7 +32,7 @@ int HintCommand(const Args& args) {
       std::printf("the game is over: black %d, white %d\n", CountDiscs(board, 1), CountDiscs(board, -1));
     }
   } else {
-    PrintMoveScores(scores);
+    std::printf("%s", HintTable(values, side).c_str());
   }
   FinishEngineRun();
   return 0;

@@ -6,7 +6,9 @@
 
 #include "engine/startup.h"
 #include "host/commands/commands.h"
+#include "host/english.h"
 #include "host/output.h"
+#include "platform/posix/text_utf8.h"
 
 namespace {
 
@@ -71,6 +73,9 @@ int main(int argc, char** argv) {
   const Args args(argv + 2, argv + argc);
   for (const Command& command : kCommands) {
     if (std::strcmp(argv[1], command.name) == 0) {
+      // The engine's progress lines and messages carry their English
+      // outside Japanese locales; its replies stay as they are.
+      SetEngineTextRendering(ForPerson);
       ModuleStartup(nullptr);
       return FinishOutput(command.name, command.run(args));
     }

@@ -17,7 +17,9 @@
 #include "engine/position.h"
 #include "engine/texts.h"
 #include "host/commands/commands.h"
+#include "host/english.h"
 #include "host/line_reader.h"
+#include "host/move_values.h"
 #include "host/output.h"
 #include "host/positions.h"
 #include "host/records.h"
@@ -31,41 +33,38 @@ const char* ColourName(int colour) { return colour == 1 ? "black" : "white"; }
 // a number from black's view for the graph.
 struct EngineEvaluation {
   size_t move = 0;      // index in the game's moves
-  std::string text;     // "+0.22", "+6 discs", "win", "book", ...
+  std::string text;     // "about +3.2 discs", "+6 discs", "win", "book", ...
   bool plotted = false;
   double black_view = 0;
   char point = '*';     // 'W' or 'L' for a proven win or loss of black
 };
 
-// Reads the reply's evaluation by the way the engine chose the move: the
-// book, the last square, an exact solve (discs), a win/loss/draw solve or
-// the midgame search (hundredths).
-EngineEvaluation ReadEvaluation(const char* reply, int empties, int colour) {
+// The value of the engine's move in discs (see ValueOfReply): expected in
+// the middle game, exact where it solves, the result alone where it solves
+// for win, loss or draw beyond the cheap band; nothing for a book move.
+EngineEvaluation ReadEvaluation(const char* reply, const Board& before, int colour) {
   EngineEvaluation evaluation;
-  const std::string message = ReplyMessage(reply);
-  const double value = std::atof(ReplyEvaluationText(reply).c_str());
-  char text[32];
-  if (message == kBookMoveMessage) {
+  const ReplyValue value = ValueOfReply(ModuleRequest(), before, colour, reply);
+  if (!value.known) {
     evaluation.text = "book";
-  } else if (message == kSingleSquareMessage) {
-    evaluation.text = "last square";
-  } else if (empties <= EngineSettings.KansakiDepth) {
-    const long discs = std::lround(value);
-    std::snprintf(text, sizeof text, "%+ld discs", discs);
-    evaluation.text = discs == 0 ? "draw, 0 discs" : text;
-    evaluation.plotted = true;
-    evaluation.black_view = static_cast<double>(discs) * colour;
-  } else if (empties <= EngineSettings.HisshoDepth) {
-    evaluation.text = value > 0 ? "win" : value < 0 ? "loss" : "draw";
-    evaluation.plotted = true;
-    const int black_sign = (value > 0 ? 1 : value < 0 ? -1 : 0) * colour;
+    return evaluation;
+  }
+  const MoveValue& move = value.move;
+  evaluation.plotted = true;
+  if (!move.discs_known) {
+    evaluation.text = move.outcome > 0 ? "win" : move.outcome < 0 ? "loss" : "draw";
+    const int black_sign = move.outcome * colour;
     evaluation.point = black_sign > 0 ? 'W' : black_sign < 0 ? 'L' : '=';
-    evaluation.black_view = 0;
+    return evaluation;
+  }
+  evaluation.black_view = move.discs * colour;
+  if (!move.exact) {
+    evaluation.text = "about " + MoveValueText(move) + " discs";
+  } else if (move.outcome == 0) {
+    evaluation.text = "draw, 0 discs";
   } else {
-    std::snprintf(text, sizeof text, "%+.2f", value);
-    evaluation.text = text;
-    evaluation.plotted = true;
-    evaluation.black_view = value * colour;
+    evaluation.text = (value.kind == SearchKind::Wld ? (move.outcome > 0 ? "win, " : "loss, ") : std::string()) +
+                      MoveValueText(move) + " discs";
   }
   return evaluation;
 }
@@ -95,7 +94,7 @@ void DrawBoard(const Board& board, int side, bool mark_moves, int last_move) {
 // The engine's evaluations so far as a text graph, black's view: one
 // column per move of the game, W and L for proven wins and losses of black.
 void DrawGraph(const std::vector<EngineEvaluation>& evaluations, size_t moves) {
-  double range = 1;
+  double range = 4;
   bool any = false;
   for (const EngineEvaluation& e : evaluations) {
     if (!e.plotted) continue;
@@ -117,12 +116,12 @@ void DrawGraph(const std::vector<EngineEvaluation>& evaluations, size_t moves) {
     if (e.point == 'L') row = 2 * half;
     rows[static_cast<size_t>(row)][e.move] = e.point == '=' ? '*' : e.point;
   }
-  std::printf("Tenu's evaluations, for black (one column a move):\n");
+  std::printf("Tenu's evaluations in discs, for black (one column a move):\n");
   for (int r = 0; r <= 2 * half; ++r) {
     char label[16] = "";
-    if (r == 0) std::snprintf(label, sizeof label, "%+.2f", range);
+    if (r == 0) std::snprintf(label, sizeof label, "%+.0f", range);
     if (r == half) std::snprintf(label, sizeof label, "0");
-    if (r == 2 * half) std::snprintf(label, sizeof label, "%+.2f", -range);
+    if (r == 2 * half) std::snprintf(label, sizeof label, "%+.0f", -range);
     std::printf("%8s |%s\n", label, rows[static_cast<size_t>(r)].c_str());
   }
   std::string axis(width, ' ');
@@ -282,7 +281,7 @@ int PlayCommand(const Args& args) {
       if (!drawn) DrawBoard(board, side, false, session.LastMove());
       char position[kPositionLength + 1];
       FormatPosition(board, side, position);
-      const int empties = 64 - CountDiscs(board, 1) - CountDiscs(board, -1);
+      const Board before = board;
       std::printf("Tenu is thinking...\n");
       std::fflush(stdout);
       const char* reply = LumThink(nullptr, position);
@@ -292,13 +291,13 @@ int PlayCommand(const Args& args) {
         FinishEngineRun();
         return 1;
       }
-      EngineEvaluation evaluation = ReadEvaluation(reply, empties, side);
+      EngineEvaluation evaluation = ReadEvaluation(reply, before, side);
       evaluation.move = game.moves.size();
       session.evaluations.push_back(evaluation);
       game.moves.push_back({square, side});
       char text[3];
       FormatSquareLower(square, text);
-      std::printf("Tenu plays %s: %s (%s)\n", text, ToTerminal(ReplyMessage(reply).c_str()).c_str(),
+      std::printf("Tenu plays %s: %s (%s)\n", text, ForPerson(ReplyMessage(reply).c_str()).c_str(),
                   evaluation.text.c_str());
       side = -side;
       drawn = false;
@@ -347,7 +346,7 @@ int PlayCommand(const Args& args) {
       continue;
     }
     if (line == "hint") {
-      PrintMoveScores(ScoreLegalMoves(board, side));
+      std::printf("%s", HintTable(ValueLegalMoves(ModuleRequest(), board, side), side).c_str());
       continue;
     }
     if (line == "record") {

@@ -6,7 +6,7 @@
 
 // One clear line on standard error: "title: text", line breaks as spaces.
 void ShowErrorMessage(HostWindow /*owner*/, const char* title, const char* text) {
-  std::string line = Cp932ToUtf8(title) + ": " + Cp932ToUtf8(text);
+  std::string line = RenderEngineText(title) + ": " + RenderEngineText(text);
   std::string folded;
   bool last_was_break = false;
   for (char c : line) {

@@ -37,7 +37,7 @@ void SetProgressText(const char* text) {
   if (!StripExists || text == nullptr) return;
   if (Observer != nullptr) Observer(text);
   if (!StripVisible) return;
-  std::fprintf(stderr, "\r\x1b[K%s", Cp932ToUtf8(text).c_str());
+  std::fprintf(stderr, "\r\x1b[K%s", RenderEngineText(text).c_str());
   std::fflush(stderr);
 }
 

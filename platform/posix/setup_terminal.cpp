@@ -59,12 +59,12 @@ bool AskNumber(const char* prompt, SetupNumberField which, char (&field)[kSetupN
 bool AskPath(char (&path)[kJosekiPathSize]) {
   for (;;) {
     std::string answer;
-    if (!Ask("定石ファイル", path, answer)) return false;
+    if (!Ask("Book file", path, answer)) return false;
     if (answer.size() < sizeof path) {
       if (!answer.empty()) std::snprintf(path, sizeof path, "%s", answer.c_str());
       return true;
     }
-    std::fprintf(Out(), "定石ファイル: %s\n", kPathTooLongText);
+    std::fprintf(Out(), "Book file: %s\n", kPathTooLongText);
   }
 }
 
@@ -108,7 +108,7 @@ bool AskCheck(const char* prompt, int& state) {
 bool AskLevel(SetupFormFields& fields) {
   for (;;) {
     std::string answer;
-    if (!Ask("Level: 1 弱い, 2 普通, 3 強い, Enter to keep the numbers", "", answer)) return false;
+    if (!Ask("Level: 1 weak, 2 normal, 3 strong, Enter to keep the numbers", "", answer)) return false;
     if (answer.empty()) return true;
     const int levels[] = {kLevelWeak, kLevelNormal, kLevelStrong};
     if (answer.size() == 1 && answer[0] >= '1' && answer[0] <= '3') {
@@ -121,10 +121,10 @@ bool AskLevel(SetupFormFields& fields) {
 
 void ShowFields(const SetupFormFields& fields) {
   std::fprintf(Out(),
-               "設定 - てぬ\n"
+               "Settings - Tenu\n"
                "  Depth %s, Exact %s, WLD %s\n"
-               "  思考を表示する %s, 思考を高速化する %s, クライアントの定石 %s, 定石ファイルを使う %s\n"
-               "  定石ファイル \"%s\"\n",
+               "  Show progress %s, Faster search %s, Host's book %s, Use a book file %s\n"
+               "  Book file \"%s\"\n",
                fields.depth, fields.exact, fields.wld, fields.show_progress == 1 ? "y" : "n",
                fields.maemuki_cut == 1 ? "y" : "n", fields.client_joseki == 1 ? "y" : "n",
                fields.use_joseki == 1 ? "y" : "n", fields.path);
@@ -135,10 +135,10 @@ bool EditFields(SetupFormFields& fields) {
   return AskLevel(fields) && AskNumber("Depth", SetupNumberField::Depth, fields.depth, fields.exact) &&
          AskNumber("Exact", SetupNumberField::Exact, fields.exact, fields.exact) &&
          AskNumber("WLD", SetupNumberField::Wld, fields.wld, fields.exact) &&
-         AskCheck("思考を表示する", fields.show_progress) &&
-         AskCheck("思考を高速化する（すこし弱くなる）", fields.maemuki_cut) &&
-         AskCheck("クライアントの定石を使用する", fields.client_joseki) &&
-         AskCheck("定石ファイルを使う", fields.use_joseki) &&
+         AskCheck("Show the progress while thinking", fields.show_progress) &&
+         AskCheck("Faster search (a little weaker)", fields.maemuki_cut) &&
+         AskCheck("Let the host use its own opening book", fields.client_joseki) &&
+         AskCheck("Use a book file", fields.use_joseki) &&
          AskPath(fields.path);
 }
 

@@ -7,6 +7,8 @@
 
 namespace {
 
+EngineTextRendering Rendering = nullptr;
+
 std::string Convert(const char* text, const char* to, const char* from) {
   std::string out;
   if (text == nullptr) return out;
@@ -34,3 +36,7 @@ std::string Convert(const char* text, const char* to, const char* from) {
 
 std::string Cp932ToUtf8(const char* text) { return Convert(text, "UTF-8", "CP932"); }
 std::string Utf8ToCp932(const char* text) { return Convert(text, "CP932", "UTF-8"); }
+
+void SetEngineTextRendering(EngineTextRendering rendering) { Rendering = rendering; }
+
+std::string RenderEngineText(const char* cp932) { return Rendering != nullptr ? Rendering(cp932) : Cp932ToUtf8(cp932); }
