@@ -18,7 +18,7 @@ version="$(sed -n 's/^project(Tenu VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 scripts/install-deps.sh package
 mkdir -p "$OUT"
 
-cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTENU_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DTENU_TESTS=OFF -DTENU_TOOLS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build build-release -j"$(nproc)" --target tenu tenu_manual
 rm -f "$OUT"/tenu_*.deb
 (cd build-release && cpack -G DEB >/dev/null)
