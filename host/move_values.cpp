@@ -61,17 +61,18 @@ MoveValue FromSearch(const Root& root, int square, int value) {
   return move;
 }
 
-// The full-window value of the root's move at list index i, or false when
-// it is no legal move. Each move is searched on its own; a root search that
-// answers every move's value at once would replace this loop's body.
-bool SearchRootMove(const SearchRequest& request, const Root& root, int i, int& value) {
-  Board after;
-  if (!PlayMove(root.work, after, root.list.entry[i], 1)) return false;
-  MoveList child = root.list;
-  child.count = root.list.count - 1;
-  child.entry[i] = root.list.entry[root.list.count - 1];
-  value = RunSearch(request.implementation, root.search, after, child, -1, -kWindow, root.depth, 0).value;
-  return true;
+// The full-window values of the root's legal moves whose list indices are
+// set in `positions`, by one root search (one table age, one ordering
+// preparation for all of them), in list order.
+RootResult SearchRootMoves(const SearchRequest& request, const Root& root, uint64_t positions) {
+  RootSearch search;
+  search.kind = root.search;
+  search.depth = root.depth;
+  search.rule = RootRule::Every;
+  for (int i = 0; i < root.list.count; ++i) {
+    if (IsLegalMove(root.work, root.list.entry[i], 1)) search.positions |= positions & uint64_t{1} << i;
+  }
+  return SearchRoot(request.implementation, search, root.work, root.list);
 }
 
 double SortKey(const MoveValue& move) { return move.discs_known ? move.discs : move.outcome; }
@@ -84,9 +85,9 @@ PositionValues ValueLegalMoves(const SearchRequest& request, const Board& board,
   values.kind = root.kind;
   values.empties = root.list.count;
   values.depth = root.depth;
-  for (int i = 0; i < root.list.count; ++i) {
-    int value = 0;
-    if (SearchRootMove(request, root, i, value)) values.moves.push_back(FromSearch(root, root.list.entry[i], value));
+  const RootResult result = SearchRootMoves(request, root, ~uint64_t{0});
+  for (int k = 0; k < result.count; ++k) {
+    values.moves.push_back(FromSearch(root, result.moves[k].square, result.moves[k].value));
   }
   std::stable_sort(values.moves.begin(), values.moves.end(),
                    [](const MoveValue& a, const MoveValue& b) { return SortKey(a) > SortKey(b); });
@@ -96,8 +97,9 @@ PositionValues ValueLegalMoves(const SearchRequest& request, const Board& board,
 MoveValue ValueMove(const SearchRequest& request, const Board& board, int side, int square) {
   const Root root = MakeRoot(request, board, side);
   for (int i = 0; i < root.list.count; ++i) {
-    int value = 0;
-    if (root.list.entry[i] == square && SearchRootMove(request, root, i, value)) return FromSearch(root, square, value);
+    if (root.list.entry[i] != square) continue;
+    const RootResult result = SearchRootMoves(request, root, uint64_t{1} << i);
+    if (result.count == 1) return FromSearch(root, square, result.moves[0].value);
   }
   return MoveValue{};
 }
