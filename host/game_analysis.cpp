@@ -11,6 +11,7 @@
 #include "engine/think.h"
 #include "host/calibration.h"
 #include "host/move_values.h"
+#include "host/output.h"
 #include "host/positions.h"
 
 namespace {
@@ -179,9 +180,10 @@ std::string AnalysisTable(const GameAnalysis& analysis, const MarkThresholds& th
   for (int colour : {1, -1}) {
     const SideSummary& s = colour == 1 ? analysis.black : analysis.white;
     std::snprintf(line, sizeof line,
-                  "%s: %d moves, average loss %.2f discs, best moves %d (%.0f%%), %d inaccuracies, %d mistakes",
-                  ColourWord(colour), s.moves, s.average_loss, s.best_moves, BestShare(s) * 100, s.inaccuracies,
-                  s.mistakes);
+                  "%s: %s, average loss %.2f discs, best moves %d (%.0f%%), %s, %s", ColourWord(colour),
+                  Counted(s.moves, "move", "moves").c_str(), s.average_loss, s.best_moves, BestShare(s) * 100,
+                  Counted(s.inaccuracies, "inaccuracy", "inaccuracies").c_str(),
+                  Counted(s.mistakes, "mistake", "mistakes").c_str());
     out += line;
     if (!s.worst.empty()) {
       out += "; worst:";

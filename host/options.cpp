@@ -48,9 +48,9 @@ constexpr long long kAnyCount = 999999999;  // nine digits
 // are two entries, and no command accepts both.
 constexpr OptionSpec kOptionTable[] = {
     {Option::Level, "--level", ValueKind::Choice, 0, 0, "weak normal strong", "weak, normal or strong"},
-    {Option::Depth, "--depth", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number"},
-    {Option::Exact, "--exact", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number"},
-    {Option::Wld, "--wld", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number"},
+    {Option::Depth, "--depth", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number from 0 to 999999999"},
+    {Option::Exact, "--exact", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number from 0 to 999999999"},
+    {Option::Wld, "--wld", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number from 0 to 999999999"},
     {Option::Maemuki, "--maemuki", ValueKind::Choice, 0, 0, "0 1", "0 or 1"},
     {Option::Progress, "--progress", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::NoProgress, "--no-progress", ValueKind::None, 0, 0, nullptr, nullptr},
@@ -58,7 +58,7 @@ constexpr OptionSpec kOptionTable[] = {
     {Option::Hash, "--hash", ValueKind::Count, 1, kLargestTableMegabytes, nullptr, "a table size in MiB from 1 to 4096"},
     {Option::Reference, "--reference", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::Raw, "--raw", ValueKind::None, 0, 0, nullptr, nullptr},
-    {Option::Games, "--games", ValueKind::Count, 1, kAnyCount, nullptr, "a number of at least 1"},
+    {Option::Games, "--games", ValueKind::Count, 1, kAnyCount, nullptr, "a number from 1 to 999999999"},
     {Option::Times, "--times", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::PlayWhite, "--white", ValueKind::None, 0, 0, nullptr, nullptr},
     {Option::PlayBlack, "--black", ValueKind::None, 0, 0, nullptr, nullptr},

@@ -28,3 +28,7 @@ int FinishOutput(const char* command, int status) {
   std::fprintf(stderr, "tenu %s: cannot write the output: %s\n", command, std::strerror(FirstError));
   return kWriteFailedStatus;
 }
+
+std::string Counted(long long count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}

@@ -391,11 +391,11 @@ TEST(Host, BookCheckNamesTheFilesLineWhenALineIsReadInPieces) {
     std::string report;
   } cases[] = {
       {long_comment + "f5d6\n",
-       "line 2 rejected (2 lines read, 1 nodes before it): move 1 (xx): not a square (a1 to h8)\n"
+       "line 2 rejected (2 lines read, 1 node before it): move 1 (xx): not a square (a1 to h8)\n"
        "book.txt: the file's line 1 is longer than the 511 characters the engine reads at once, and the engine "
        "counts each piece of it as a line; its line 2 is the file's line 1\n"},
       {"f5\n" + long_blank + "f5f5\n",
-       "line 4 rejected (4 lines read, 1 nodes before it): move 2 (f5): white cannot play there: the square is "
+       "line 4 rejected (4 lines read, 1 node before it): move 2 (f5): white cannot play there: the square is "
        "taken\n"
        "book.txt: the file's line 2 is longer than the 511 characters the engine reads at once, and the engine "
        "counts each piece of it as a line; its line 4 is the file's line 3\n"},

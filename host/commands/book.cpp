@@ -6,6 +6,7 @@
 #include "engine/exports.h"
 #include "host/book_file.h"
 #include "host/commands/commands.h"
+#include "host/output.h"
 
 namespace {
 
@@ -46,7 +47,8 @@ int BookCommand(const Args& args) {
   const long nodes = CountBookNodes();
   int status = 0;
   if (loaded) {
-    std::printf("%s: %d lines read, %ld nodes, no error\n", path.c_str(), line_number, nodes);
+    std::printf("%s: %s read, %s, no error\n", path.c_str(), Counted(line_number, "line", "lines").c_str(),
+                Counted(nodes, "node", "nodes").c_str());
     ExplainLongLines(path, line_number, false);
   } else if (line_number == 0) {
     std::printf("%s: cannot be opened\n", path.c_str());
@@ -55,8 +57,8 @@ int BookCommand(const Args& args) {
     // The engine says only which line it rejected; the reason is found again.
     std::string why = BookLineProblem(MapBookLine(path, line_number).piece);
     if (why.empty()) why = "it could not be added to the book (out of memory)";
-    std::printf("%s: line %d rejected (%d lines read, %ld nodes before it): %s\n", path.c_str(), line_number,
-                line_number, nodes, why.c_str());
+    std::printf("%s: line %d rejected (%s read, %s before it): %s\n", path.c_str(), line_number,
+                Counted(line_number, "line", "lines").c_str(), Counted(nodes, "node", "nodes").c_str(), why.c_str());
     ExplainLongLines(path, line_number, true);
     status = 1;
   }
