@@ -46,7 +46,7 @@ bool AskNumber(const char* prompt, SetupNumberField which, char (&field)[kSetupN
     if (!Ask(prompt, field, answer)) return false;
     const std::string value = answer.empty() ? std::string(field) : answer;
     if (const char* problem = SetupNumberProblem(which, value.c_str(), exact); problem != nullptr) {
-      std::fprintf(Out(), "%s: %s\n", prompt, Cp932ToUtf8(problem).c_str());
+      std::fprintf(Out(), "%s: %s\n", prompt, RenderEngineText(problem).c_str());
       continue;
     }
     std::snprintf(field, sizeof field, "%d", ConvertSetupNumber(value.c_str()));
