@@ -31,7 +31,7 @@ enum class ValueKind {
   Game,    // a game record or a position, in any of the forms tenu reads
 };
 
-struct OptionSpec {
+struct OptionRow {
   Option id;
   const char* name;
   ValueKind kind;
@@ -46,7 +46,7 @@ constexpr long long kAnyCount = 999999999;  // nine digits
 // Every option of every command. Two commands may give one name different
 // meanings (search --exact is a flag, think --exact takes a number): they
 // are two entries, and no command accepts both.
-constexpr OptionSpec kOptionTable[] = {
+constexpr OptionRow kOptionTable[] = {
     {Option::Level, "--level", ValueKind::Choice, 0, 0, "weak normal strong", "weak, normal or strong"},
     {Option::Depth, "--depth", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number from 0 to 999999999"},
     {Option::Exact, "--exact", ValueKind::Count, 0, kAnyCount, nullptr, "a whole number from 0 to 999999999"},
@@ -79,9 +79,9 @@ constexpr OptionSpec kOptionTable[] = {
     {Option::Compare, "--compare", ValueKind::None, 0, 0, nullptr, nullptr},
 };
 
-const OptionSpec* Find(Option id) {
-  for (const OptionSpec& spec : kOptionTable) {
-    if (spec.id == id) return &spec;
+const OptionRow* Find(Option id) {
+  for (const OptionRow& row : kOptionTable) {
+    if (row.id == id) return &row;
   }
   return nullptr;
 }
@@ -100,28 +100,28 @@ bool IsChoice(const char* choices, const std::string& word) {
 }
 
 // Checks a value against its option's kind; empty when it is good.
-std::string ValueProblem(const OptionSpec& spec, const std::string& value) {
+std::string ValueProblem(const OptionRow& row, const std::string& value) {
   bool good = true;
-  switch (spec.kind) {
+  switch (row.kind) {
     case ValueKind::None: break;
     case ValueKind::Count: {
       long long parsed = 0;
-      good = ParseCount(value, parsed) && parsed >= spec.low && parsed <= spec.high;
+      good = ParseCount(value, parsed) && parsed >= row.low && parsed <= row.high;
       break;
     }
     case ValueKind::Number: {
       char* end = nullptr;
       const double parsed = std::strtod(value.c_str(), &end);
-      good = !value.empty() && end != nullptr && *end == '\0' && parsed >= static_cast<double>(spec.low) &&
-             parsed <= static_cast<double>(spec.high);
+      good = !value.empty() && end != nullptr && *end == '\0' && parsed >= static_cast<double>(row.low) &&
+             parsed <= static_cast<double>(row.high);
       break;
     }
-    case ValueKind::Choice: good = IsChoice(spec.choices, value); break;
+    case ValueKind::Choice: good = IsChoice(row.choices, value); break;
     case ValueKind::Text:
     case ValueKind::Game: good = !value.empty(); break;
   }
   if (good) return "";
-  return std::string(spec.name) + " takes " + spec.takes + ", not '" + value + "'";
+  return std::string(row.name) + " takes " + row.takes + ", not '" + value + "'";
 }
 
 }  // namespace
@@ -169,32 +169,32 @@ bool ParseOptions(const Args& args, const std::vector<Option>& accepted, ParsedO
       options_ended = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionRow* row = nullptr;
     for (Option id : accepted) {
-      const OptionSpec* candidate = Find(id);
-      if (candidate != nullptr && arg == candidate->name) spec = candidate;
+      const OptionRow* candidate = Find(id);
+      if (candidate != nullptr && arg == candidate->name) row = candidate;
     }
-    if (spec == nullptr) {
+    if (row == nullptr) {
       error = "unknown option " + arg;
       return false;
     }
     std::string value;
-    if (spec->kind != ValueKind::None) {
+    if (row->kind != ValueKind::None) {
       if (i + 1 >= args.size() || IsOptionName(args[i + 1])) {
         error = arg + " needs a value";
         return false;
       }
-      if (spec->kind != ValueKind::Game && LooksLikePosition(args[i + 1])) {
+      if (row->kind != ValueKind::Game && LooksLikePosition(args[i + 1])) {
         error = arg + " needs a value before the position " + args[i + 1];
         return false;
       }
       value = args[++i];
-      if (const std::string problem = ValueProblem(*spec, value); !problem.empty()) {
+      if (const std::string problem = ValueProblem(*row, value); !problem.empty()) {
         error = problem;
         return false;
       }
     }
-    parsed.given.emplace_back(spec->id, value);
+    parsed.given.emplace_back(row->id, value);
   }
   return true;
 }
