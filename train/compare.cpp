@@ -6,7 +6,7 @@
 //
 // The solver is a principal-variation search on bitboards. From
 // kOrderedEmpties empty squares on it sorts the moves by the ordering's key
-// (today's key of the exact solver, the trained evaluation of the position
+// (the solver's key of the exact solver, the trained evaluation of the position
 // after the move, or the two combined); below that it takes them in square
 // order.
 #include <algorithm>
@@ -16,7 +16,7 @@
 
 #include "search/engine/bitboard.h"
 #include "search/engine/ordering_eval.h"
-#include "train/today_key.h"
+#include "train/solver_key.h"
 #include "train/train.h"
 
 namespace train {
@@ -30,9 +30,9 @@ using bitboard::PopCount;
 
 constexpr int kOrderedEmpties = 7;
 
-enum class Ordering { Today, Trained, Combined };
+enum class Ordering { SolverKey, Trained, Combined };
 
-// The combined ordering: today's key plus this many of its units (64 a
+// The combined ordering: the solver's key plus this many of its units (64 a
 // reply) per disc of the trained evaluation.
 int g_mix = 32;
 
@@ -66,12 +66,12 @@ struct PlainSolver {
       c.opp = me | flipped | Bit(x);
       if (!ordered) {
         c.key = 0;
-      } else if (ordering == Ordering::Today) {
-        c.key = TodayKey(c.me, c.opp, x, odd);
+      } else if (ordering == Ordering::SolverKey) {
+        c.key = SolverKey(c.me, c.opp, x, odd);
       } else if (ordering == Ordering::Trained) {
         c.key = -engine::ordering::Evaluate(weights, c.me, c.opp);
       } else {
-        c.key = TodayKey(c.me, c.opp, x, odd) -
+        c.key = SolverKey(c.me, c.opp, x, odd) -
                 g_mix * engine::ordering::Evaluate(weights, c.me, c.opp) / engine::kOrderingUnit;
       }
     }
@@ -106,9 +106,9 @@ int CompareOrderings(const std::string& path, int per_empties, int mix) {
     return 1;
   }
   const engine::ordering::Weights& weights = engine::ordering::BuiltInWeights();
-  std::printf("positions visited (and seconds): today's key, the trained evaluation, today's key + %d per disc\n", mix);
-  std::printf("empties  positions  today's key            trained                       combined\n");
-  constexpr Ordering kOrderings[] = {Ordering::Today, Ordering::Trained, Ordering::Combined};
+  std::printf("positions visited (and seconds): the solver's key, the trained evaluation, the solver's key + %d per disc\n", mix);
+  std::printf("empties  positions  the solver's key            trained                       combined\n");
+  constexpr Ordering kOrderings[] = {Ordering::SolverKey, Ordering::Trained, Ordering::Combined};
   for (int empties = 0; empties <= 64; ++empties) {
     uint64_t nodes[3] = {0, 0, 0};
     double seconds[3] = {0, 0, 0};

@@ -18,7 +18,7 @@
 
 #include "search/engine/bitboard.h"
 #include "search/engine/ordering_eval.h"
-#include "train/today_key.h"
+#include "train/solver_key.h"
 #include "train/train.h"
 
 namespace train {
@@ -182,7 +182,7 @@ int16_t Quantise(double discs) {
 struct FirstMoveCounts {
   int positions = 0;
   int trained = 0;
-  int today = 0;
+  int by_key = 0;
 };
 
 void CountFirstMoves(const Sample& s, const ordering::Weights& weights, FirstMoveCounts& counts) {
@@ -190,27 +190,27 @@ void CountFirstMoves(const Sample& s, const ordering::Weights& weights, FirstMov
   const uint64_t odd = OddRegions(~(s.me | s.opp));
   int trained_move = -1;
   int trained_best = 0;
-  int today_move = -1;
-  int today_best = 0;
+  int key_move = -1;
+  int key_best = 0;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
     const int x = std::countr_zero(rest);
     const uint64_t flipped = Flips(x, s.me, s.opp);
     const uint64_t child_me = s.opp & ~flipped;
     const uint64_t child_opp = s.me | flipped | Bit(x);
     const int trained = -ordering::Evaluate(weights, child_me, child_opp);
-    const int today = TodayKey(child_me, child_opp, x, odd);
+    const int by_key = SolverKey(child_me, child_opp, x, odd);
     if (trained_move < 0 || trained > trained_best) {
       trained_move = x;
       trained_best = trained;
     }
-    if (today_move < 0 || today > today_best) {
-      today_move = x;
-      today_best = today;
+    if (key_move < 0 || by_key > key_best) {
+      key_move = x;
+      key_best = by_key;
     }
   }
   ++counts.positions;
   counts.trained += (s.best >> trained_move & 1) != 0;
-  counts.today += (s.best >> today_move & 1) != 0;
+  counts.by_key += (s.best >> key_move & 1) != 0;
 }
 
 bool WriteWeightsFile(const std::string& path, const std::vector<std::vector<double>>& fitted) {
@@ -320,22 +320,22 @@ int Fit(const FitOptions& options) {
   for (const Sample& s : samples) {
     if (HeldOut(s) && s.best != 0) CountFirstMoves(s, *weights, counts[s.empties]);
   }
-  std::printf("best move first on held-out solved positions:\nempties  positions  trained  today's key\n");
+  std::printf("best move first on held-out solved positions:\nempties  positions  trained  the solver's key\n");
   FirstMoveCounts total;
   for (int e = 0; e <= 64; ++e) {
     const FirstMoveCounts& c = counts[e];
     if (c.positions == 0) continue;
     std::printf("%7d  %9d  %6.1f%%  %10.1f%%\n", e, c.positions, 100.0 * c.trained / c.positions,
-                100.0 * c.today / c.positions);
+                100.0 * c.by_key / c.positions);
     if (e >= 8) {
       total.positions += c.positions;
       total.trained += c.trained;
-      total.today += c.today;
+      total.by_key += c.by_key;
     }
   }
   if (total.positions > 0) {
     std::printf("   8-64  %9d  %6.1f%%  %10.1f%%\n", total.positions, 100.0 * total.trained / total.positions,
-                100.0 * total.today / total.positions);
+                100.0 * total.by_key / total.positions);
   }
 
   std::vector<Sample> labelled;

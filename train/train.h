@@ -73,9 +73,9 @@ struct FitOptions {
 int Fit(const FitOptions& options);
 
 // Solves up to per_empties exactly labelled positions of each number of
-// empty squares of a data set file with a plain solver, ordered by today's
+// empty squares of a data set file with a plain solver, ordered by by_key's
 // key of the exact solver, by the built-in trained evaluation, and by
-// today's key plus `mix` of its units per disc of the trained evaluation,
+// the solver's key plus `mix` of its units per disc of the trained evaluation,
 // and prints the positions each visited.
 int CompareOrderings(const std::string& path, int per_empties, int mix);
 

@@ -25,7 +25,7 @@ inline uint64_t OddRegions(uint64_t empty) {
   return empty & odd;
 }
 
-inline int TodayKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
+inline int SolverKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   using bitboard::PopCount;
   const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
   int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
