@@ -10,14 +10,36 @@
 #include "search/search.h"
 #include "tests/fixture_reader.h"
 
+namespace {
+
+// A row's position as read, and as the searches take it: normalised for
+// side 1 to move, with its empty squares listed.
+struct RowPosition {
+  Board parsed;
+  int side = 0;
+  Board board;
+  MoveList list;
+};
+
+bool ReadRowPosition(const FixtureRow& row, RowPosition& position) {
+  if (ParsePosition(row.at("position").c_str(), &position.side, &position.parsed) != 1) return false;
+  NormaliseBoard(position.parsed, position.board, position.side);
+  ListEmpties(position.board, position.list);
+  return true;
+}
+
+}  // namespace
+
 TEST(SearchReference, EveryRowMatchesValueAndNodes) {
   const auto rows = ReadFixture("search.tsv");
   ASSERT_GT(rows.size(), 200u);
   for (const FixtureRow& row : rows) {
     SCOPED_TRACE(row.at("position") + " " + row.at("search") + " " + row.at("depth"));
-    Board parsed;
-    int side = 0;
-    ASSERT_EQ(ParsePosition(row.at("position").c_str(), &side, &parsed), 1);
+    RowPosition position;
+    ASSERT_TRUE(ReadRowPosition(row, position));
+    const Board& parsed = position.parsed;
+    const Board& board = position.board;
+    const MoveList& list = position.list;
     const int expected_value = std::stoi(row.at("value"));
     const auto expected_nodes = std::stoull(row.at("nodes"));
     const std::string& search = row.at("search");
@@ -26,10 +48,6 @@ TEST(SearchReference, EveryRowMatchesValueAndNodes) {
       EXPECT_EQ(RunEvaluation(SearchImplementation::Engine, parsed), expected_value);
       continue;
     }
-    Board board;
-    NormaliseBoard(parsed, board, side);
-    MoveList list;
-    ListEmpties(board, list);
     SearchKind kind = SearchKind::Midgame;
     int depth = 0;
     if (search == "midgame") {
@@ -55,13 +73,10 @@ TEST(SearchReference, EngineSolvesTheEndgameLadder) {
   for (const FixtureRow& row : rows) {
     if (std::stoi(row.at("empties")) > 16 || row.at("reference_value") == "-") continue;
     SCOPED_TRACE(row.at("set") + " " + row.at("position"));
-    Board parsed;
-    int side = 0;
-    ASSERT_EQ(ParsePosition(row.at("position").c_str(), &side, &parsed), 1);
-    Board board;
-    NormaliseBoard(parsed, board, side);
-    MoveList list;
-    ListEmpties(board, list);
+    RowPosition position;
+    ASSERT_TRUE(ReadRowPosition(row, position));
+    const Board& board = position.board;
+    const MoveList& list = position.list;
     const bool exact = row.at("set").rfind("exact", 0) == 0;
     const SearchKind kind = exact ? SearchKind::Exact : SearchKind::Wld;
     EXPECT_EQ(RunSearch(SearchImplementation::Engine, kind, board, list, 1, 10000, 0, 0).value,
@@ -84,19 +99,16 @@ TEST(SearchReference, EngineKeepsItsDeepSolves) {
   for (const FixtureRow& row : rows) {
     if (std::stoi(row.at("empties")) > most_empties) continue;
     SCOPED_TRACE(row.at("position"));
-    Board parsed;
-    int side = 0;
-    ASSERT_EQ(ParsePosition(row.at("position").c_str(), &side, &parsed), 1);
-    Board board;
-    NormaliseBoard(parsed, board, side);
-    MoveList list;
-    ListEmpties(board, list);
+    RowPosition position;
+    ASSERT_TRUE(ReadRowPosition(row, position));
+    const Board& board = position.board;
+    const MoveList& list = position.list;
     EXPECT_EQ(RunSearch(SearchImplementation::Engine, SearchKind::Exact, board, list, 1, 10000, 0, 0).value,
               std::stoi(row.at("exact")));
     EXPECT_EQ(RunSearch(SearchImplementation::Engine, SearchKind::Wld, board, list, 1, 10000, 0, 0).value,
               std::stoi(row.at("wld")));
     if (std::stoi(row.at("empties")) <= 19) {
-      EXPECT_EQ(SolvePosition(parsed, side, false).value, std::stoi(row.at("exact")));
+      EXPECT_EQ(SolvePosition(position.parsed, position.side, false).value, std::stoi(row.at("exact")));
     }
   }
 }
