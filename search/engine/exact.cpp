@@ -268,17 +268,25 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     hash_move = probe.move;
   }
 
+  // The children's table lines are asked for first, so that the memory
+  // reads overlap the ordering work below and the children's own probes.
   Candidate candidates[64];
   int count = 0;
-  const uint64_t odd = OddRegions(~(me | opp));
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
     const int x = std::countr_zero(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
-    c.key = x == hash_move ? 1 << 20 : OrderingKey(opp & ~c.flipped, me | c.flipped | Bit(x), x, odd);
+    if (table != nullptr && empties - 1 >= kHashEmpties) table->Prefetch(opp & ~c.flipped, me | c.flipped | Bit(x));
+  }
+  const uint64_t odd = OddRegions(~(me | opp));
+  for (int k = 0; k < count; ++k) {
+    Candidate& c = candidates[k];
+    const uint64_t child_me = opp & ~c.flipped;
+    const uint64_t child_opp = me | c.flipped | Bit(c.square);
+    c.key = c.square == hash_move ? 1 << 20 : OrderingKey(child_me, child_opp, c.square, odd);
     if (table != nullptr && empties >= kChildProbeEmpties) {
-      const HashProbe child = table->Probe(opp & ~c.flipped, me | c.flipped | Bit(x), context.SolvedDepth());
+      const HashProbe child = table->Probe(child_me, child_opp, context.SolvedDepth());
       if (child.found && -child.upper >= beta) return -child.upper;
     }
   }

@@ -51,6 +51,10 @@ HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
   return probe;
 }
 
+void HashTable::Prefetch(uint64_t me, uint64_t opp) const {
+  if (buckets_ != 0) __builtin_prefetch(&buckets_table_[BucketOf(me, opp)]);
+}
+
 void HashTable::Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work) {
   if (buckets_ == 0) return;
   HashBucket& bucket = buckets_table_[BucketOf(me, opp)];

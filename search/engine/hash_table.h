@@ -69,6 +69,10 @@ class HashTable {
   // much the result cost (plies or empty squares); an entry of a search
   // still running is replaced last, then the cheaper one.
   void Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work);
+  // Starts reading the line that (me, opp) is kept in, for a probe soon
+  // after: a search that knows its children asks for their lines while it
+  // still sorts them, so that their probes do not wait on memory.
+  void Prefetch(uint64_t me, uint64_t opp) const;
 
   // Starts a new search: allocates the table when that has not been done,
   // and makes the entries of earlier searches the first to be replaced.

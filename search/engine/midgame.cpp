@@ -118,12 +118,19 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   int count = 0;
   // Enhanced transposition cutoff: a child already known to be bad enough
   // for the opponent cuts before anything is searched.
+  // The children's table lines are asked for first, so that the memory
+  // reads overlap the work below.
   const bool child_probes = table != nullptr && depth >= kChildProbeDepth;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
     const int x = std::countr_zero(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
+    if (table != nullptr && depth - 1 >= kHashDepth) table->Prefetch(opp & ~c.flipped, me | c.flipped | Bit(x));
+  }
+  for (int k = 0; k < count; ++k) {
+    Candidate& c = candidates[k];
+    const int x = c.square;
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(x);
     if (child_probes) {

@@ -60,6 +60,10 @@ int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
+    // The children's table lines are asked for while the moves are sorted.
+    if (table != nullptr && depth - 1 >= kOrderingHashDepth) {
+      table->Prefetch(opp & ~c.flipped, me | c.flipped | Bit(x));
+    }
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(x);
     if (x == hash_move) {
