@@ -133,7 +133,7 @@ SearchResult ExactSolve(const Board& board, const MoveList& list, int colour, in
       ++context.nodes;
       return bitboard::PopCount(me) - bitboard::PopCount(opp);
     }
-    PrepareSolveOrdering(context, me, opp);
+    PrepareSolveOrdering(context, me, opp, 0);
     return ExactNegamax(context, me, opp, alpha, beta);
   });
   result.nodes = context.nodes;
@@ -149,9 +149,9 @@ SearchResult WldSolve(const Board& board, const MoveList& list, int colour, int 
   }
   SearchContext context = StartSearch();
   if (IsMaximising(colour)) {
-    PrepareSolveOrdering(context, root.side1, root.side2);
+    PrepareSolveOrdering(context, root.side1, root.side2, 0);
   } else {
-    PrepareSolveOrdering(context, root.side2, root.side1);
+    PrepareSolveOrdering(context, root.side2, root.side1, 0);
   }
   result.value =
       FollowWldSolve(context, root.side1, root.side2, root.list, root.count, IsMaximising(colour), bound, passed);
@@ -177,7 +177,7 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
     solution.finished = !context.stopped;
     return solution;
   }
-  PrepareSolveOrdering(context, me, opp);
+  const int estimate = PrepareSolveOrdering(context, me, opp, kNoEstimate);
   // The root's moves, the one the preparation found best first: a search
   // of the root as a think searches it, where each later move only needs a
   // null window at the best so far.
@@ -196,7 +196,7 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
   for (int i = 0; i < list.count; ++i) {
     if ((moves & Bit(bitboard::BitOfSquare(list.entry[i]))) != 0) search.positions |= uint64_t{1} << i;
   }
-  const RootResult result = SearchRootMoves(context, search, me, opp, list);
+  const RootResult result = SearchRootMoves(context, search, me, opp, list, estimate);
   solution.value = result.best;
   solution.move = result.chosen;
   solution.nodes = result.nodes;

@@ -49,8 +49,12 @@ RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveLi
 struct SearchContext;
 // The same on bitboards, within a context the caller set up (its table age
 // and ordering preparation): side 1 (`me`) to move, `list` its empties.
+// `estimate` is what the ordering preparation expects an exact root to be
+// worth in discs (kNoEstimate when none ran): the first move of an exact
+// search is then searched in a window around it first.
+constexpr int kNoEstimate = -1000;
 RootResult SearchRootMoves(SearchContext& context, const RootSearch& search, uint64_t me, uint64_t opp,
-                           const MoveList& list);
+                           const MoveList& list, int estimate = kNoEstimate);
 
 }  // namespace TENU_ENGINE_ISA
 }  // namespace engine

@@ -338,16 +338,18 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
 
 }  // namespace
 
-void PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp) {
+int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none) {
   // Searches with the ordering evaluation, two plies deeper each time, as
   // deep as 14 empty squares short of the end and at most 12 plies. On
   // FFO #45-#52, 12 plies in place of 10 took 6% off the nodes (3.30 G to
   // 3.09 G); closer to the end than 14 squares, or more ordering inside the
   // solve, cost more than it saved.
   const int deepest = std::min(kDeepestOrderingSearch, PopCount(~(me | opp)) - 14);
+  int value = none;
   for (int depth = 2; depth <= deepest; depth += 2) {
-    OrderingSearch(context, me, opp, -kOrderingInfinity, kOrderingInfinity, depth);
+    value = OrderingSearch(context, me, opp, -kOrderingInfinity, kOrderingInfinity, depth) / kOrderingFinalScale;
   }
+  return value;
 }
 
 int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta) {

@@ -91,8 +91,10 @@ int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
 // Before a long solve: searches of the position with the ordering
 // evaluation, two plies deeper each time, which leave their best moves in
 // the table for the top of the solve to try first (their values never stand
-// for the solve's).
-void PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp);
+// for the solve's). Answers the deepest one's value in discs, a guess that
+// only sets a first window, or `none` when the position is too close to
+// the end for any.
+int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none);
 
 // The depth-limited midgame value: depth 0 is the static evaluation (even
 // of a finished game); a pass costs a ply; a game that ends inside the
