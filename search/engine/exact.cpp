@@ -347,7 +347,12 @@ int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int 
   const int deepest = std::min(kDeepestOrderingSearch, PopCount(~(me | opp)) - 14);
   int value = none;
   for (int depth = 2; depth <= deepest; depth += 2) {
-    value = OrderingSearch(context, me, opp, -kOrderingInfinity, kOrderingInfinity, depth) / kOrderingFinalScale;
+    const int found = OrderingSearch(context, me, opp, -kOrderingInfinity, kOrderingInfinity, depth);
+    value = found / kOrderingFinalScale;
+    // A search that sees every disc won (or lost) has found the line to
+    // try first; deeper ones would only repeat it (FFO #59:
+    // 1.0 M nodes in all before this stop, 17 thousand after).
+    if (found >= 64 * kOrderingFinalScale || found <= -64 * kOrderingFinalScale) break;
   }
   return value;
 }
