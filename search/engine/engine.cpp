@@ -133,7 +133,7 @@ SearchResult ExactSolve(const Board& board, const MoveList& list, int colour, in
       ++context.nodes;
       return bitboard::PopCount(me) - bitboard::PopCount(opp);
     }
-    PrepareSolveOrdering(context, me, opp, 0, true);
+    PrepareSolveOrdering(context, me, opp, 0);
     return ExactNegamax(context, me, opp, alpha, beta);
   });
   result.nodes = context.nodes;
@@ -149,9 +149,9 @@ SearchResult WldSolve(const Board& board, const MoveList& list, int colour, int 
   }
   SearchContext context = StartSearch();
   if (IsMaximising(colour)) {
-    PrepareSolveOrdering(context, root.side1, root.side2, 0, false);
+    PrepareSolveOrdering(context, root.side1, root.side2, 0);
   } else {
-    PrepareSolveOrdering(context, root.side2, root.side1, 0, false);
+    PrepareSolveOrdering(context, root.side2, root.side1, 0);
   }
   result.value =
       FollowWldSolve(context, root.side1, root.side2, root.list, root.count, IsMaximising(colour), bound, passed);
@@ -177,7 +177,7 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
     solution.finished = !context.stopped;
     return solution;
   }
-  const int estimate = PrepareSolveOrdering(context, me, opp, kNoEstimate, true);
+  const int estimate = PrepareSolveOrdering(context, me, opp, kNoEstimate);
   // The root's moves, the one the preparation found best first: a search
   // of the root as a think searches it, where each later move only needs a
   // null window at the best so far.

@@ -44,18 +44,6 @@ constexpr int kDeepestOrderingSearch = 12;
 constexpr int kSearchOrderedEmpties = 16;
 constexpr int kSortSearchBase = 14;
 constexpr int kDeepestSortSearch = 2;
-// The selective preparation of a solve (see SolveDeep) from 20 empty
-// squares: from kProbCutEmpties empty squares on, a node whose ordering
-// search (kProbCutDepth plies deep from 20 empty squares, the evaluation
-// alone below) lies kProbCutMargin (8 discs) outside the window is taken
-// to fail there. On
-// FFO #49-#52 it took 10% off the nodes and 7% off the time; probable cuts
-// from 14 empty squares, a margin of 16 discs or 4-ply searches cost more
-// than they saved.
-constexpr int kSelectiveFromEmpties = 20;
-constexpr int kProbCutEmpties = 16;
-constexpr int kProbCutDepth = 2;
-constexpr int kProbCutMargin = 8 * kOrderingFinalScale;
 
 constexpr uint64_t kCorners = 0x8100000000000081u;
 constexpr uint64_t kXSquares = 0x0042000000004200u;  // b2, g2, b7, g7
@@ -200,13 +188,12 @@ inline bool StabilityMayCut(int alpha) { return alpha >= 18; }
 inline int StabilityBound(uint64_t me, uint64_t opp) { return 64 - 2 * PopCount(StableDiscs(opp, me)); }
 
 int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties);
-template <bool kSelective>
 int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties);
 
 inline int SolveChild(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
   if (empties == 4) return Solve4(context, me, opp, ~(me | opp), alpha, beta, false);
   if (empties < kSortedEmpties) return SolveShallow(context, me, opp, alpha, beta, empties);
-  return SolveDeep<false>(context, me, opp, alpha, beta, empties);
+  return SolveDeep(context, me, opp, alpha, beta, empties);
 }
 
 // Five or six empty squares, below the sorting threshold: each empty square
@@ -258,45 +245,13 @@ inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t od
   return key;
 }
 
-// Whether a node of the selective preparation is taken to fail: its
-// ordering search lies a margin above beta or below alpha.
-bool ProbableCut(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties, int& value) {
-  const int depth = empties >= kSelectiveFromEmpties ? kProbCutDepth : 0;
-  if (beta < 64) {
-    const int bound = beta * kOrderingFinalScale + kProbCutMargin;
-    if (OrderingSearch(context, me, opp, bound - 1, bound, depth) >= bound) {
-      value = beta;
-      return true;
-    }
-  }
-  if (alpha > -64) {
-    const int bound = alpha * kOrderingFinalScale - kProbCutMargin;
-    if (OrderingSearch(context, me, opp, bound, bound + 1, depth) <= bound) {
-      value = alpha;
-      return true;
-    }
-  }
-  return false;
-}
-
-// The solver's search with many empty squares. kSelective makes it the
-// selective preparation of a deep solve: the same search, but with probable
-// cuts, its bounds kept in the table under a depth of their own (they are
-// guesses, never a value), and the exact search below kProbCutEmpties,
-// whose results the solve then finds in the table. What the solve takes
-// from the preparation is its best moves and a close estimate of the
-// root's value.
-template <bool kSelective>
 int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
-  if constexpr (kSelective) {
-    if (empties < kProbCutEmpties) return SolveChild(context, me, opp, alpha, beta, empties);
-  }
   ++context.nodes;
   if (context.Stopped()) return alpha;
   const uint64_t moves = LegalMoves(me, opp);
   if (moves == 0) {
     if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
-    return -SolveDeep<kSelective>(context, opp, me, -beta, -alpha, empties);
+    return -SolveDeep(context, opp, me, -beta, -alpha, empties);
   }
   if (StabilityMayCut(alpha)) {
     const int bound = StabilityBound(me, opp);
@@ -304,19 +259,15 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   }
 
   HashTable* table = empties >= kHashEmpties ? context.table : nullptr;
-  const uint8_t key = kSelective ? context.SelectiveDepth() : context.SolvedDepth();
   int hash_move = kNoMove;
   if (table != nullptr) {
-    const HashProbe probe = table->Probe(me, opp, key);
+    const HashProbe probe = table->Probe(me, opp, context.SolvedDepth());
     if (probe.found) {
       if (probe.lower >= beta) return probe.lower;
       if (probe.upper <= alpha) return probe.upper;
       if (probe.lower == probe.upper) return probe.lower;
     }
     hash_move = probe.move;
-  }
-  if constexpr (kSelective) {
-    if (int value = 0; ProbableCut(context, me, opp, alpha, beta, empties, value)) return value;
   }
 
   // The children's table lines are asked for first, so that the memory
@@ -337,7 +288,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
     c.key = c.square == hash_move ? 1 << 20 : OrderingKey(child_me, child_opp, c.square, odd);
     if (table != nullptr && empties >= kChildProbeEmpties) {
-      const HashProbe child = table->Probe(child_me, child_opp, key);
+      const HashProbe child = table->Probe(child_me, child_opp, context.SolvedDepth());
       if (child.found && -child.upper >= beta) return -child.upper;
     }
   }
@@ -362,16 +313,12 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     const Candidate c = NextCandidate(candidates, k, count);
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
-    const auto child = [&](int child_alpha, int child_beta) {
-      if constexpr (kSelective) return SolveDeep<true>(context, child_me, child_opp, child_alpha, child_beta, empties - 1);
-      return SolveChild(context, child_me, child_opp, child_alpha, child_beta, empties - 1);
-    };
     int score;
     if (k == 0) {
-      score = -child(-beta, -alpha);
+      score = -SolveChild(context, child_me, child_opp, -beta, -alpha, empties - 1);
     } else {
-      score = -child(-alpha - 1, -alpha);
-      if (score > alpha && score < beta) score = -child(-beta, -alpha);
+      score = -SolveChild(context, child_me, child_opp, -alpha - 1, -alpha, empties - 1);
+      if (score > alpha && score < beta) score = -SolveChild(context, child_me, child_opp, -beta, -alpha, empties - 1);
     }
     if (score > best) {
       best = score;
@@ -386,22 +333,19 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -64;
     const int upper = best < beta ? best : 64;
-    table->Store(me, opp, key, lower, upper, best_move, empties);
+    table->Store(me, opp, context.SolvedDepth(), lower, upper, best_move, empties);
   }
   return best;
 }
 
 }  // namespace
 
-int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none, bool selective) {
+int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none) {
   // Searches with the ordering evaluation, two plies deeper each time, as
-  // deep as 14 empty squares short of the end and at most 12 plies, then
-  // from kSelectiveFromEmpties the selective solve, whose value is the
-  // closer estimate. On FFO #45-#52, 12 plies in place of 10 took 6% off
-  // the nodes (3.30 G to 3.09 G); closer to the end than 14 squares, or
-  // more ordering inside the solve, cost more than it saved; so did 16
-  // plies from 28 empty squares (FFO #53, #54, #56-#59: 4% fewer nodes but
-  // 6% more time).
+  // deep as 14 empty squares short of the end and at most 12 plies. On
+  // FFO #45-#52, 12 plies in place of 10 took 6% off the nodes (3.30 G to
+  // 3.09 G); closer to the end than 14 squares, or more ordering inside the
+  // solve, cost more than it saved.
   const int deepest = std::min(kDeepestOrderingSearch, PopCount(~(me | opp)) - 14);
   int value = none;
   for (int depth = 2; depth <= deepest; depth += 2) {
@@ -410,12 +354,7 @@ int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int 
     // A search that sees every disc won (or lost) has found the line to
     // try first; deeper ones would only repeat it (FFO #59:
     // 1.0 M nodes in all before this stop, 17 thousand after).
-    if (found >= 64 * kOrderingFinalScale || found <= -64 * kOrderingFinalScale) return value;
-  }
-  const int empties = PopCount(~(me | opp));
-  if (selective && empties >= kSelectiveFromEmpties && context.table != nullptr) {
-    const int estimate = SolveDeep<true>(context, me, opp, -kSolveInfinity, kSolveInfinity, empties);
-    if (!context.stopped) value = estimate;
+    if (found >= 64 * kOrderingFinalScale || found <= -64 * kOrderingFinalScale) break;
   }
   return value;
 }

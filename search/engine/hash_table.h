@@ -21,10 +21,6 @@ namespace engine {
 // counting for nobody, or given to the winner.
 constexpr uint8_t kSolvedDepth = 255;
 constexpr uint8_t kSolvedToWinnerDepth = 254;
-// What the solve's selective preparation stores (under each rule): bounds
-// that only order moves, never a value.
-constexpr uint8_t kSelectiveDepth = 253;
-constexpr uint8_t kSelectiveToWinnerDepth = 252;
 // The midgame search stores depths below kOrderingDepthBase; the searches
 // that only order moves store kOrderingDepthBase plus their depth, so the
 // two kinds of value never meet.

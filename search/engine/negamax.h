@@ -35,7 +35,6 @@ struct SearchContext {
 
   // The table keeps the two rules' values apart.
   uint8_t SolvedDepth() const { return empties_to_winner ? kSolvedToWinnerDepth : kSolvedDepth; }
-  uint8_t SelectiveDepth() const { return empties_to_winner ? kSelectiveToWinnerDepth : kSelectiveDepth; }
 
   // True once the stop check said so; asks it every few thousand calls.
   bool Stopped() {
@@ -91,14 +90,11 @@ int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
 
 // Before a long solve: searches of the position with the ordering
 // evaluation, two plies deeper each time, which leave their best moves in
-// the table for the top of the solve to try first, and with `selective`
-// (for an exact value) a solve with probable cuts (see exact.cpp); their
-// values never stand for the solve's. Answers the last one's value in
-// discs, a guess that only sets a first window, or `none` when the
-// position is too close to the end for any. A win/loss/draw solve gained
-// nothing from the selective solve (a 26-empty loss: 9% fewer nodes, a
-// 25-empty win 2% more, the think 5% slower), so it goes without.
-int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none, bool selective);
+// the table for the top of the solve to try first (their values never stand
+// for the solve's). Answers the deepest one's value in discs, a guess that
+// only sets a first window, or `none` when the position is too close to
+// the end for any.
+int PrepareSolveOrdering(SearchContext& context, uint64_t me, uint64_t opp, int none);
 
 // The depth-limited midgame value: depth 0 is the static evaluation (even
 // of a finished game); a pass costs a ply; a game that ends inside the

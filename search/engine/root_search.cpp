@@ -121,7 +121,7 @@ RootResult SearchRoot(const RootSearch& search, const Board& board, const MoveLi
   SearchContext context{&table, 0};
   int estimate = kNoEstimate;
   if (search.kind != SearchKind::Midgame) {
-    estimate = PrepareSolveOrdering(context, me, opp, kNoEstimate, search.kind == SearchKind::Exact);
+    estimate = PrepareSolveOrdering(context, me, opp, kNoEstimate);
   } else if (search.depth >= kIterateFromDepth) {
     // The same root searched two plies shallower, and shallower again,
     // first: each leaves best moves in the table for the next (a think at
