@@ -116,10 +116,10 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
 
   Candidate candidates[64];
   int count = 0;
-  // Enhanced transposition cutoff: a child already known to be bad enough
-  // for the opponent cuts before anything is searched.
   // The children's table lines are asked for first, so that the memory
-  // reads overlap the work below.
+  // reads overlap the work below. Enhanced transposition cutoff: a child
+  // already known to be bad enough for the opponent cuts before anything is
+  // searched.
   const bool child_probes = table != nullptr && depth >= kChildProbeDepth;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
     const int x = std::countr_zero(rest);
