@@ -16,7 +16,7 @@
 
 #include "search/engine/bitboard.h"
 #include "search/engine/ordering_eval.h"
-#include "train/solver_key.h"
+#include "search/engine/ordering_key.h"
 #include "train/train.h"
 
 namespace train {
@@ -57,7 +57,7 @@ struct PlainSolver {
     int count = 0;
     const uint64_t empty = ~(me | opp);
     const bool ordered = PopCount(empty) >= kOrderedEmpties;
-    const uint64_t odd = ordered && ordering != Ordering::Trained ? OddRegions(empty) : 0;
+    const uint64_t odd = ordered && ordering != Ordering::Trained ? engine::OddRegions(empty) : 0;
     for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
       const int x = std::countr_zero(rest);
       const uint64_t flipped = Flips(x, me, opp);
@@ -67,11 +67,11 @@ struct PlainSolver {
       if (!ordered) {
         c.key = 0;
       } else if (ordering == Ordering::SolverKey) {
-        c.key = SolverKey(c.me, c.opp, x, odd);
+        c.key = engine::OrderingKey(c.me, c.opp, x, odd);
       } else if (ordering == Ordering::Trained) {
         c.key = -engine::ordering::Evaluate(weights, c.me, c.opp);
       } else {
-        c.key = SolverKey(c.me, c.opp, x, odd) -
+        c.key = engine::OrderingKey(c.me, c.opp, x, odd) -
                 g_mix * engine::ordering::Evaluate(weights, c.me, c.opp) / engine::kOrderingUnit;
       }
     }

@@ -18,7 +18,7 @@
 
 #include "search/engine/bitboard.h"
 #include "search/engine/ordering_eval.h"
-#include "train/solver_key.h"
+#include "search/engine/ordering_key.h"
 #include "train/train.h"
 
 namespace train {
@@ -187,7 +187,7 @@ struct FirstMoveCounts {
 
 void CountFirstMoves(const Sample& s, const ordering::Weights& weights, FirstMoveCounts& counts) {
   const uint64_t moves = LegalMoves(s.me, s.opp);
-  const uint64_t odd = OddRegions(~(s.me | s.opp));
+  const uint64_t odd = engine::OddRegions(~(s.me | s.opp));
   int trained_move = -1;
   int trained_best = 0;
   int key_move = -1;
@@ -198,7 +198,7 @@ void CountFirstMoves(const Sample& s, const ordering::Weights& weights, FirstMov
     const uint64_t child_me = s.opp & ~flipped;
     const uint64_t child_opp = s.me | flipped | Bit(x);
     const int trained = -ordering::Evaluate(weights, child_me, child_opp);
-    const int by_key = SolverKey(child_me, child_opp, x, odd);
+    const int by_key = engine::OrderingKey(child_me, child_opp, x, odd);
     if (trained_move < 0 || trained > trained_best) {
       trained_move = x;
       trained_best = trained;

@@ -13,6 +13,7 @@
 #include "search/engine/bitboard.h"
 #include "search/engine/negamax.h"
 #include "search/engine/hash_table.h"
+#include "search/engine/ordering_key.h"
 #include "search/engine/stability.h"
 
 namespace engine {
@@ -45,9 +46,6 @@ constexpr int kSearchOrderedEmpties = 16;
 constexpr int kSortSearchBase = 14;
 constexpr int kDeepestSortSearch = 2;
 
-constexpr uint64_t kCorners = 0x8100000000000081u;
-constexpr uint64_t kXSquares = 0x0042000000004200u;  // b2, g2, b7, g7
-
 // The score of a finished game from the view of `me`: the disc difference,
 // with the empty squares left given to the winner when the context says so.
 inline int FinalScore(const SearchContext& context, uint64_t me, uint64_t opp) {
@@ -69,21 +67,6 @@ inline int LastSquareScore(const SearchContext& context, uint64_t me, int b) {
   const int difference = 2 * mine - 63;  // never 0: 63 discs
   if (!context.empties_to_winner) return difference;
   return difference > 0 ? difference + 1 : difference - 1;
-}
-
-// The quadrant of a square, 0..3.
-inline int Quadrant(int b) { return ((b >> 2) & 1) | ((b >> 4) & 2); }
-
-constexpr uint64_t kQuadrantMask[4] = {0x000000000f0f0f0fu, 0x00000000f0f0f0f0u, 0x0f0f0f0f00000000u,
-                                       0xf0f0f0f000000000u};
-
-// The empty squares that lie in a quadrant with an odd number of them.
-inline uint64_t OddRegions(uint64_t empty) {
-  uint64_t odd = 0;
-  for (int q = 0; q < 4; ++q) {
-    if (PopCount(empty & kQuadrantMask[q]) & 1) odd |= kQuadrantMask[q];
-  }
-  return empty & odd;
 }
 
 // Two empty squares a and b.
@@ -225,24 +208,6 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   if (best != -kSolveInfinity) return best;
   if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
   return -SolveShallow(context, opp, me, -beta, -alpha, empties);
-}
-
-// How good a move looks before it is searched: few replies for the
-// opponent first (corners counting twice), then few empty squares next to
-// the mover's discs (where the opponent's later moves come from); corners
-// and moves into odd regions are preferred, and a move next to an empty
-// corner (on the diagonal above all) comes late, as it tends to give the
-// corner away.
-inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
-  const uint64_t replies = LegalMoves(child_me, child_opp);
-  int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
-  key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
-  if ((odd >> x & 1) != 0) key += 16;
-  if ((kCorners >> x & 1) != 0) key += 32;
-  // A move next to an empty corner gives the corner away.
-  const uint64_t empty = ~(child_me | child_opp);
-  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
-  return key;
 }
 
 int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {

@@ -1,0 +1,52 @@
+// The exact solver's cheap move ordering key and the region parity it
+// uses; also read by the ordering evaluation's trainer, which measures the
+// trained evaluation against this key.
+#pragma once
+
+#include <cstdint>
+
+#include "search/engine/bitboard.h"
+#include "search/engine/isa.h"
+
+namespace engine {
+inline namespace TENU_ENGINE_ISA {
+
+constexpr uint64_t kCorners = 0x8100000000000081u;
+constexpr uint64_t kXSquares = 0x0042000000004200u;  // b2, g2, b7, g7
+
+constexpr uint64_t kQuadrantMask[4] = {0x000000000f0f0f0fu, 0x00000000f0f0f0f0u, 0x0f0f0f0f00000000u,
+                                       0xf0f0f0f000000000u};
+
+// The quadrant of a square, 0..3.
+inline int Quadrant(int b) { return ((b >> 2) & 1) | ((b >> 4) & 2); }
+
+// The empty squares that lie in a quadrant with an odd number of them.
+inline uint64_t OddRegions(uint64_t empty) {
+  uint64_t odd = 0;
+  for (int q = 0; q < 4; ++q) {
+    if (bitboard::PopCount(empty & kQuadrantMask[q]) & 1) odd |= kQuadrantMask[q];
+  }
+  return empty & odd;
+}
+
+// How good a move on square x looks before it is searched, from the
+// position after it (child_me to move): few replies for the opponent first
+// (corners counting twice), then few empty squares next to the mover's
+// discs (where the opponent's later moves come from); corners and moves
+// into odd regions (`odd`, from OddRegions) are preferred, and a move next
+// to an empty corner (on the diagonal above all) comes late, as it tends
+// to give the corner away.
+inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
+  using bitboard::PopCount;
+  const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
+  int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
+  key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+  if ((odd >> x & 1) != 0) key += 16;
+  if ((kCorners >> x & 1) != 0) key += 32;
+  const uint64_t empty = ~(child_me | child_opp);
+  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
+  return key;
+}
+
+}  // namespace TENU_ENGINE_ISA
+}  // namespace engine
