@@ -87,6 +87,7 @@ set(TENU_CORE_LIBRARIES tenu_settings tenu_core)
 if(TENU_ENGINE_X86V3)
   add_library(tenu_engine_x86v3 OBJECT ${TENU_ENGINE_SEARCH_SOURCES})
   target_compile_definitions(tenu_engine_x86v3 PRIVATE TENU_ENGINE_ISA=x86v3 TENU_ENGINE_POPCNT=1
+                                                   TENU_ENGINE_LANE_SHIFTS=1
                                                    TENU_ENGINE_API=X86v3Api)
   target_compile_options(tenu_engine_x86v3 PRIVATE -mpopcnt -mbmi -mbmi2 -mavx -mavx2 -mfma)
   target_sources(tenu_core PRIVATE $<TARGET_OBJECTS:tenu_engine_x86v3>)

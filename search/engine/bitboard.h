@@ -40,10 +40,46 @@ constexpr uint64_t kNotFileA = 0xfefefefefefefefeu;
 constexpr uint64_t kNotFileH = 0x7f7f7f7f7f7f7f7fu;
 constexpr uint64_t kInnerFiles = kNotFileA & kNotFileH;
 
+// Two masks in the lanes of one 128-bit vector (GNU vector extension).
+using LanePair = uint64_t __attribute__((vector_size(16)));
+
+// The moves along two direction pairs, one in each lane of `shift`, for
+// builds whose vectors shift each lane by its own count; `x` holds the
+// discs a run may pass. The same doubling steps as LegalMoves below.
+inline LanePair MovesByLanes(LanePair me, LanePair x, LanePair shift) {
+  const LanePair twice = shift + shift;
+  LanePair up = x & (me << shift);
+  LanePair down = x & (me >> shift);
+  up |= x & (up << shift);
+  down |= x & (down >> shift);
+  const LanePair pre_up = x & (x << shift);
+  const LanePair pre_down = pre_up >> shift;
+  up |= pre_up & (up << twice);
+  down |= pre_down & (down >> twice);
+  up |= pre_up & (up << twice);
+  down |= pre_down & (down >> twice);
+  return (up << shift) | (down >> shift);
+}
+
+// LegalMoves with its direction pairs in vector lanes: rows and columns in
+// one vector, the two diagonals in another. 128-bit vectors rather than one
+// 256-bit one: the recursive searches that inline this then keep their
+// plain stack frames and need no clearing of the upper register halves
+// around each call.
+[[gnu::noinline]] inline uint64_t LegalMovesByLanes(uint64_t me, uint64_t opp) {
+  const LanePair mine{me, me};
+  const LanePair inner{opp & kInnerFiles, opp & kInnerFiles};
+  // Off the vertical, runs never reach the a or h file.
+  const LanePair moves = MovesByLanes(mine, LanePair{opp & kInnerFiles, opp}, LanePair{1, 8}) |
+                         MovesByLanes(mine, inner, LanePair{7, 9});
+  return (moves[0] | moves[1]) & ~(me | opp);
+}
+
 // Every empty square on which the side with discs `me` may play: a line of
 // one to six `opp` discs between the square and a disc of `me`. Each
 // direction spreads the runs from `me` in three doubling steps.
 inline uint64_t LegalMoves(uint64_t me, uint64_t opp) {
+  if constexpr (engine::kLaneShifts) return LegalMovesByLanes(me, opp);
   const uint64_t empty = ~(me | opp);
   const uint64_t inner = opp & kInnerFiles;
   uint64_t moves = 0;

@@ -4,17 +4,22 @@
 // search/engine/variants.cpp picks one when the program starts. Each build
 // keeps its functions in an inline namespace named by TENU_ENGINE_ISA, so
 // that the two never stand in for each other at link time; the build
-// system sets it, with TENU_ENGINE_POPCNT and TENU_ENGINE_API (the name of
-// the build's table of entry points, see api.h), for the second build.
+// system sets it, with TENU_ENGINE_POPCNT, TENU_ENGINE_LANE_SHIFTS and
+// TENU_ENGINE_API (the name of the build's table of entry points, see
+// api.h), for the second build.
 #pragma once
 
 #ifndef TENU_ENGINE_ISA
 #define TENU_ENGINE_ISA baseline
 #define TENU_ENGINE_POPCNT 0
+#define TENU_ENGINE_LANE_SHIFTS 0
 #define TENU_ENGINE_API BaselineApi
 #endif
 
 namespace engine {
 // True where the processor counts bits in one instruction.
 inline constexpr bool kHardwarePopCount = TENU_ENGINE_POPCNT != 0;
+// True where a 256-bit vector shifts each of its four 64-bit lanes by a
+// count of its own in one instruction (AVX2).
+inline constexpr bool kLaneShifts = TENU_ENGINE_LANE_SHIFTS != 0;
 }  // namespace engine
