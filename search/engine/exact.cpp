@@ -46,6 +46,20 @@ constexpr int kSearchOrderedEmpties = 16;
 constexpr int kSortSearchBase = 14;
 constexpr int kDeepestSortSearch = 2;
 
+// Whether a best move the table holds for a node was found by a search that
+// looked further than the node's own sorting does: a solve's, or a midgame
+// or ordering search deeper than the sort searches below. A move from a
+// sort search (which the node's parent ran on it) is not taken first: the
+// node's own sorting looks as far and adds the key. Measured: FFO #40-#44,
+// #46, #47 264.3 M to 245.0 M nodes; #49-#52 2.394 G to 2.170 G; #53 and
+// #57 7.27 G to 6.44 G. Taking the solve's moves alone cost more (#49-#52
+// 2.66 G): the deep preparation's moves are worth having.
+inline bool LooksDeeperThanSorting(int move_depth) {
+  if (move_depth >= kSolvedToWinnerDepth) return true;
+  const int plies = move_depth >= kOrderingDepthBase ? move_depth - kOrderingDepthBase : move_depth;
+  return plies > kDeepestSortSearch;
+}
+
 // The score of a finished game from the view of `me`: the disc difference,
 // with the empty squares left given to the winner when the context says so.
 inline int FinalScore(const SearchContext& context, uint64_t me, uint64_t opp) {
@@ -232,7 +246,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
       if (probe.upper <= alpha) return probe.upper;
       if (probe.lower == probe.upper) return probe.lower;
     }
-    hash_move = probe.move;
+    if (LooksDeeperThanSorting(probe.move_depth)) hash_move = probe.move;
   }
 
   // The children's table lines are asked for first, so that the memory
