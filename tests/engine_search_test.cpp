@@ -292,6 +292,8 @@ TEST(EngineSearch, MoveRulesMatchTheBoardRules) {
       const uint64_t legal = bitboard::LegalMoves(me, opp);
       const bitboard::MaskPair both = bitboard::LegalMovesOfBoth(me, opp);
       ASSERT_EQ(both[0], legal) << Describe(sample.board);
+      // The vector-lane generator (the AVX2 build's) on the same boards.
+      ASSERT_EQ(bitboard::LegalMovesByLanes(me, opp), legal) << Describe(sample.board);
       ASSERT_EQ(both[1], bitboard::LegalMoves(opp, me)) << Describe(sample.board);
       ASSERT_EQ(bitboard::MoveCountDifference(me, opp),
                 bitboard::PopCount(legal) - bitboard::PopCount(bitboard::LegalMoves(opp, me)));
