@@ -19,7 +19,7 @@
 namespace engine {
 // True where the processor counts bits in one instruction.
 inline constexpr bool kHardwarePopCount = TENU_ENGINE_POPCNT != 0;
-// True where a 256-bit vector shifts each of its four 64-bit lanes by a
-// count of its own in one instruction (AVX2).
+// True where a vector shifts each of its 64-bit lanes by a count of its own
+// in one instruction (AVX2).
 inline constexpr bool kLaneShifts = TENU_ENGINE_LANE_SHIFTS != 0;
 }  // namespace engine
