@@ -41,27 +41,13 @@ constexpr int kDeepestOrderingSearch = 12;
 // the ordering evaluation, as deep as (empties - kSortSearchBase) / 3 plies
 // and at most kDeepestSortSearch. Measured on FFO #40-#47: from 16 empty
 // squares, depths 0 to 2, took 44% off the nodes (1155 M to 646 M, with the
-// preparation below). From 15 in place of 16, once the sort searches' moves
-// no longer went first: FFO #40-#44, #46, #47 245.1 M to 230.0 M nodes
+// preparation below). From 15 in place of 16, once the sort searches kept
+// out of the table: FFO #40-#44, #46, #47 245.1 M to 230.0 M nodes
 // (0.97x the time), #53 2.98 G to 2.83 G, #57 3.46 G to 3.24 G; #49-#52
 // unchanged (2.17 G); from 17: 253.9 M and 2.26 G.
 constexpr int kSearchOrderedEmpties = 15;
 constexpr int kSortSearchBase = 14;
 constexpr int kDeepestSortSearch = 2;
-
-// Whether a best move the table holds for a node was found by a search that
-// looked further than the node's own sorting does: a solve's, or a midgame
-// or ordering search deeper than the sort searches below. A move from a
-// sort search (which the node's parent ran on it) is not taken first: the
-// node's own sorting looks as far and adds the key. Measured: FFO #40-#44,
-// #46, #47 264.3 M to 245.0 M nodes; #49-#52 2.394 G to 2.170 G; #53 and
-// #57 7.27 G to 6.44 G. Taking the solve's moves alone cost more (#49-#52
-// 2.66 G): the deep preparation's moves are worth having.
-inline bool LooksDeeperThanSorting(int move_depth) {
-  if (move_depth >= kSolvedToWinnerDepth) return true;
-  const int plies = move_depth >= kOrderingDepthBase ? move_depth - kOrderingDepthBase : move_depth;
-  return plies > kDeepestSortSearch;
-}
 
 // The score of a finished game from the view of `me`: the disc difference,
 // with the empty squares left given to the winner when the context says so.
@@ -249,7 +235,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
       if (probe.upper <= alpha) return probe.upper;
       if (probe.lower == probe.upper) return probe.lower;
     }
-    if (LooksDeeperThanSorting(probe.move_depth)) hash_move = probe.move;
+    hash_move = probe.move;
   }
 
   // The children's table lines are asked for first, so that the memory

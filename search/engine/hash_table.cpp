@@ -40,14 +40,12 @@ HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
       probe.lower = entry.lower;
       probe.upper = entry.upper;
       probe.move = entry.move;
-      probe.move_depth = entry.depth;
       return probe;
     }
     // Another depth's best move is still a good first guess.
     if (entry.move != kNoMove && entry.depth > best_depth) {
       best_depth = entry.depth;
       probe.move = entry.move;
-      probe.move_depth = entry.depth;
     }
   }
   return probe;

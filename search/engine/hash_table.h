@@ -57,7 +57,6 @@ struct HashProbe {
   int lower = 0;
   int upper = 0;
   int move = kNoMove;
-  int move_depth = -1;  // the depth of the entry that gave the move
 };
 
 class HashTable {
