@@ -29,13 +29,24 @@ inline uint64_t OddRegions(uint64_t empty) {
   return empty & odd;
 }
 
+// The discs of p on the corners, and on the edge squares next to a corner
+// of p: discs no move can ever turn.
+inline uint64_t CornerStable(uint64_t p) {
+  const uint64_t next = ((p & 0x0100000000000001u) << 1) | ((p & 0x8000000000000080u) >> 1) |
+                        ((p & 0x0000000000000081u) << 8) | ((p & 0x8100000000000000u) >> 8);
+  return (next | kCorners) & p;
+}
+
 // How good a move on square x looks before it is searched, from the
 // position after it (child_me to move): few replies for the opponent first
 // (corners counting twice), then few empty squares next to the mover's
 // discs (where the opponent's later moves come from); corners and moves
 // into odd regions (`odd`, from OddRegions) are preferred, and a move next
 // to an empty corner (on the diagonal above all) comes late, as it tends
-// to give the corner away.
+// to give the corner away. Each disc the mover then holds on a corner or
+// beside its own corner on an edge counts 16: FFO #40-#44, #46, #47
+// 186.2 M to 178.5 M nodes, #49 339.1 M to 305.2 M, #50 534.2 M to
+// 504.9 M (8 and 24 did less).
 inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   using bitboard::PopCount;
   const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
@@ -45,6 +56,7 @@ inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t od
   if ((kCorners >> x & 1) != 0) key += 32;
   const uint64_t empty = ~(child_me | child_opp);
   if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
+  key += 16 * PopCount(CornerStable(child_opp));
   return key;
 }
 
