@@ -33,8 +33,10 @@ constexpr int kHashEmpties = 7;
 // Empty squares from which a node looks its children up in the table before
 // searching any (enhanced transposition cutoff). With the children's lines
 // fetched ahead, 10 in place of 12 took 1.6% to 2% off the nodes (FFO #40-#44,
-// #46, #47: 269.8 M to 264.3 M) for about 1% less time.
-constexpr int kChildProbeEmpties = 10;
+// #46, #47: 269.8 M to 264.3 M) for about 1% less time. With the
+// stability cutoffs and the sorting below as they are now, 9 took another
+// 1% to 2.5% off (FFO #40-#44, #46, #47 and #49-#50), the time the same.
+constexpr int kChildProbeEmpties = 9;
 // The deepest search that prepares the move ordering of a solve.
 constexpr int kDeepestOrderingSearch = 12;
 // Empty squares from which a node orders its moves by shallow searches with
@@ -44,9 +46,13 @@ constexpr int kDeepestOrderingSearch = 12;
 // preparation below). From 15 in place of 16, once the sort searches kept
 // out of the table: FFO #40-#44, #46, #47 245.1 M to 230.0 M nodes
 // (0.97x the time), #53 2.98 G to 2.83 G, #57 3.46 G to 3.24 G; #49-#52
-// unchanged (2.17 G); from 17: 253.9 M and 2.26 G.
-constexpr int kSearchOrderedEmpties = 15;
-constexpr int kSortSearchBase = 14;
+// unchanged (2.17 G); from 17: 253.9 M and 2.26 G. Later, with more
+// stability cutoffs and corner discs in the key, from 14 and one ply deeper
+// from one square earlier (base 13), together with the table look-ahead
+// from 9 squares: FFO #53 and #57 5.674 G to 5.283 G nodes, #40-#44, #46,
+// #47 178.5 M to 170.8 M; 0.98x and 1.03x the time (farm-bench, pinned).
+constexpr int kSearchOrderedEmpties = 14;
+constexpr int kSortSearchBase = 13;
 constexpr int kDeepestSortSearch = 2;
 
 // The score of a finished game from the view of `me`: the disc difference,
