@@ -82,14 +82,15 @@ inline int LastSquareScore(const SearchContext& context, uint64_t me, int b) {
 // Whether counting the opponent's stable discs may pay: a count costs about
 // as much as a few nodes and cuts only when the stable discs alone hold the
 // mover at or below alpha, for which the opponent needs at least
-// (64 - alpha) / 2 discs in all. Counting from alpha 4 with that check in
-// place of from alpha 18 took 7.8% off the nodes of FFO #40-#44, #46, #47
-// (230.0 M to 212.1 M) and 19% off #49 (559.5 M to 453.6 M, 0.87x the
-// time); counting at every alpha saved next to nothing more (453.6 M) and
-// cost about 2% more time. A node of seven or more empty squares costs
-// far more than a count, and there it is made at any alpha: FFO #53 and
-// #57 2% fewer nodes (with the table look-ahead from 8 squares), the same
-// time.
+// (64 - alpha) / 2 discs in all (OpponentMayHold). With that check, counts
+// from alpha 4 in place of from alpha 18, then at four and three empty
+// squares as well, took FFO #40-#44, #46, #47 from 230.0 M nodes to
+// 212.1 M and 186.2 M, and #49 from 559.5 M to 453.6 M and 339.1 M (0.87x
+// the time, then the same). Counts at every alpha at every size cost 1.05x
+// the time, and 1.15x in a win/loss/draw solve, whose windows sit at 0;
+// but a node of seven or more empty squares costs far more than a count,
+// and there it is made at any alpha: FFO #53 and #57 2% fewer nodes (with
+// the table look-ahead from 8 squares), the same time.
 inline bool OpponentMayHold(uint64_t opp, int alpha) { return alpha >= 64 - 2 * PopCount(opp); }
 inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && OpponentMayHold(opp, alpha); }
 
