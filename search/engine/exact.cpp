@@ -35,9 +35,10 @@ constexpr int kHashEmpties = 7;
 // fetched ahead, 10 in place of 12 took 1.6% to 2% off the nodes (FFO #40-#44,
 // #46, #47: 269.8 M to 264.3 M) for about 1% less time. With the
 // stability cutoffs and the sorting below as they are now, 9 took another
-// 1% to 2.5% off (FFO #40-#44, #46, #47 and #49-#50), the time the same,
-// and 8 (the fewest whose children are in the table) 1.3% to 1.6% more.
-constexpr int kChildProbeEmpties = 8;
+// 1% to 2.5% off (FFO #40-#44, #46, #47 and #49-#50), the time the same;
+// 8 (the fewest whose children are in the table) 1.3% to 1.6% more, but a
+// 26-empty win/loss/draw think took 1.02x the time.
+constexpr int kChildProbeEmpties = 9;
 // The deepest search that prepares the move ordering of a solve.
 constexpr int kDeepestOrderingSearch = 12;
 // Empty squares from which a node orders its moves by shallow searches with
@@ -82,17 +83,15 @@ inline int LastSquareScore(const SearchContext& context, uint64_t me, int b) {
 // Whether counting the opponent's stable discs may pay: a count costs about
 // as much as a few nodes and cuts only when the stable discs alone hold the
 // mover at or below alpha, for which the opponent needs at least
-// (64 - alpha) / 2 discs in all (OpponentMayHold). With that check, counts
+// (64 - alpha) / 2 discs in all. With that check, counts
 // from alpha 4 in place of from alpha 18, then at four and three empty
 // squares as well, took FFO #40-#44, #46, #47 from 230.0 M nodes to
 // 212.1 M and 186.2 M, and #49 from 559.5 M to 453.6 M and 339.1 M (0.87x
 // the time, then the same). Counts at every alpha at every size cost 1.05x
-// the time, and 1.15x in a win/loss/draw solve, whose windows sit at 0;
-// but a node of seven or more empty squares costs far more than a count,
-// and there it is made at any alpha: FFO #53 and #57 2% fewer nodes (with
-// the table look-ahead from 8 squares), the same time.
-inline bool OpponentMayHold(uint64_t opp, int alpha) { return alpha >= 64 - 2 * PopCount(opp); }
-inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && OpponentMayHold(opp, alpha); }
+// the time, and 1.15x in a win/loss/draw solve, whose windows sit at 0; at
+// every alpha from seven empty squares only, FFO #53 and #57 took 2% fewer
+// nodes, but a 26-empty win/loss/draw think 1.04x the time.
+inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && alpha >= 64 - 2 * PopCount(opp); }
 
 // The upper bound that the opponent's stable discs leave to the mover.
 inline int StabilityBound(uint64_t me, uint64_t opp) { return 64 - 2 * PopCount(StableDiscs(opp, me)); }
@@ -244,7 +243,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     if (LegalMoves(opp, me) == 0) return FinalScore(context, me, opp);
     return -SolveDeep(context, opp, me, -beta, -alpha, empties);
   }
-  if (OpponentMayHold(opp, alpha)) {
+  if (StabilityMayCut(opp, alpha)) {
     const int bound = StabilityBound(me, opp);
     if (bound <= alpha) return bound;
   }
