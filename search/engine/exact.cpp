@@ -82,15 +82,15 @@ inline int LastSquareScore(const SearchContext& context, uint64_t me, int b) {
 
 // Whether counting the opponent's stable discs may pay: a count costs about
 // as much as a few nodes and cuts only when the stable discs alone hold the
-// mover at or below alpha, for which the opponent needs at least
-// (64 - alpha) / 2 discs in all. With that check, counts
-// from alpha 4 in place of from alpha 18, then at four and three empty
-// squares as well, took FFO #40-#44, #46, #47 from 230.0 M nodes to
-// 212.1 M and 186.2 M, and #49 from 559.5 M to 453.6 M and 339.1 M (0.87x
-// the time, then the same). Counts at every alpha at every size cost 1.05x
-// the time, and 1.15x in a win/loss/draw solve, whose windows sit at 0; at
-// every alpha from seven empty squares only, FFO #53 and #57 took 2% fewer
-// nodes, but a 26-empty win/loss/draw think 1.04x the time.
+// mover at or below alpha, for which the opponent needs at least (64 -
+// alpha) / 2 discs in all. With that check, counts from alpha 4 in place of
+// from alpha 18, then at four and three empty squares as well, took FFO
+// #40-#44, #46, #47 from 230.0 M nodes to 212.1 M and 186.2 M, and #49 from
+// 559.5 M to 453.6 M and 339.1 M (0.87x the time, then the same). Counts at
+// every alpha at every size cost 1.05x the time, and 1.15x in a
+// win/loss/draw solve, whose windows sit at 0; at every alpha from seven
+// empty squares only, FFO #53 and #57 took 2% fewer nodes, but a 26-empty
+// win/loss/draw think 1.04x the time.
 inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && alpha >= 64 - 2 * PopCount(opp); }
 
 // The upper bound that the opponent's stable discs leave to the mover.
