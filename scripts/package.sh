@@ -36,9 +36,18 @@ mkdir "$stage/$name"
 cp build-win/bin/Tenu.lum "$stage/$name/"
 # Text files for Windows get CR LF line ends.
 sed 's/$/\r/' books/openings.txt >"$stage/$name/openings.txt"
-limit() { sed -n "s/^constexpr int32_t k$1 = \([0-9]*\);.*/\1/p" platform/posix/search_limits.h; }
-sed -e "s/@VERSION@/$version/" -e "s/@DEPTH@/$(limit DeepestUsefulMidgameDepth)/" \
-  -e "s/@EXACT@/$(limit LargestUsefulExactEmpties)/" -e "s/@WLD@/$(limit LargestUsefulWldEmpties)/" -e 's/$/\r/' \
+# The player's text quotes the settings' useful limits from the source; a
+# limit that cannot be read stops the package rather than ship a blank.
+limit() {
+  local value
+  value="$(sed -n "s/^constexpr int32_t k$1 = \([0-9]*\);.*/\1/p" ui/search_limits.h)"
+  [[ -n "$value" ]] || { echo "package.sh: no k$1 in ui/search_limits.h" >&2; exit 1; }
+  echo "$value"
+}
+depth="$(limit DeepestUsefulMidgameDepth)"
+exact="$(limit LargestUsefulExactEmpties)"
+wld="$(limit LargestUsefulWldEmpties)"
+sed -e "s/@VERSION@/$version/" -e "s/@DEPTH@/$depth/" -e "s/@EXACT@/$exact/" -e "s/@WLD@/$wld/" -e 's/$/\r/' \
   docs/module-readme.txt >"$stage/$name/README.txt"
 rm -f "$OUT/$name.zip"
 (cd "$stage" && cmake -E tar cf "$OUT/$name.zip" --format=zip "$name")

@@ -82,6 +82,7 @@ zip_contents() {
   grep -q "processor with SSE2" "$work/zip/$name/README.txt" || { echo "README.txt: no SSE2"; return 1; }
   grep -q $'\r$' "$work/zip/$name/README.txt" || { echo "README.txt: no CR LF line ends"; return 1; }
   ! grep -q '@' "$work/zip/$name/README.txt" || { echo "README.txt: a placeholder is left"; return 1; }
+  grep -Eq 'a Depth above [0-9]+, an Exact' "$work/zip/$name/README.txt" || { echo "README.txt: the limits are blank"; return 1; }
 }
 
 check "the .deb holds the program, its manual page and the book, owned by root" deb_paths
