@@ -53,9 +53,15 @@ constexpr int kDeepestOrderingSearch = 12;
 // from one square earlier (base 13), together with the table look-ahead
 // from 9 squares: FFO #53 and #57 5.674 G to 5.283 G nodes, #40-#44, #46,
 // #47 178.5 M to 170.8 M; 0.98x and 1.03x the time (farm-bench, pinned).
+// Then three plies from 22 empty squares and four from 25 (at most 2
+// before; the searches keep out of the table): FFO #53 2.48 G to 2.05 G
+// nodes, #54 4.99 G to 3.77 G, #56 and #58 2.77 G to 2.17 G, #57 2.66 G
+// to 1.96 G, #40-#44, #46, #47 165.9 M to 162.2 M; #49-#50 750 M to
+// 819 M and #51-#52 482 M to 500 M. Five plies from 28: #56 and #58
+// 2.23 G. A sort search is cheap beside the subtree it orders this high up.
 constexpr int kSearchOrderedEmpties = 14;
 constexpr int kSortSearchBase = 13;
-constexpr int kDeepestSortSearch = 2;
+constexpr int kDeepestSortSearch = 4;
 
 // The score of a finished game from the view of `me`: the disc difference,
 // with the empty squares left given to the winner when the context says so.
@@ -304,15 +310,13 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
 
   // High in the tree the moves are ordered by shallow searches with the
   // ordering evaluation, added to the key above (which still counts: few
-  // replies find cutoffs about as often as the evaluation does). The
-  // shallow searches also leave best moves in the table for the children.
+  // replies find cutoffs about as often as the evaluation does).
   if (empties >= kSearchOrderedEmpties && count > 1) {
     const int sort_depth = std::min(kDeepestSortSearch, std::max(0, (empties - kSortSearchBase) / 3));
     for (int k = 0; k < count; ++k) {
       Candidate& c = candidates[k];
       if (c.square == hash_move) continue;
-      c.key -= OrderingSearch(context, opp & ~c.flipped, me | c.flipped | Bit(c.square), -kOrderingInfinity,
-                              kOrderingInfinity, sort_depth);
+      c.key -= SortSearch(context, opp & ~c.flipped, me | c.flipped | Bit(c.square), sort_depth);
     }
   }
   const int original_alpha = alpha;

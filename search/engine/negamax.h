@@ -87,6 +87,9 @@ constexpr int kOrderingFinalScale = 32;
 constexpr int kOrderingInfinity = 30000;
 int OrderingLeaf(uint64_t me, uint64_t opp);
 int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth);
+// The same search with a full window that keeps out of the table: the
+// exact solver's sort searches, run for every child of its deep nodes.
+int SortSearch(SearchContext& context, uint64_t me, uint64_t opp, int depth);
 
 // Before a long solve: searches of the position with the ordering
 // evaluation, two plies deeper each time, which leave their best moves in

@@ -21,32 +21,30 @@ using bitboard::PopCount;
 
 // Depths from which the ordering search uses the table, and from which a
 // node orders its moves by the evaluation of each child (below it, by the
-// opponent's number of replies). The solver's sort searches are at most two
-// plies deep and keep out of the table. A move one of them stored for a
-// node became that node's table move and went first unsorted, although the
-// node's own sorting looks as far and adds the solver's key; the moves of
-// the solve and of the deeper preparation are the ones worth taking first.
-// Measured (nodes): FFO #40-#44, #46, #47 264.3 M to 245.0 M; #49-#52
-// 2.394 G to 2.171 G; #53 and #57 7.27 G to 6.44 G.
+// opponent's number of replies). The solver's sort searches keep out of the
+// table (kUseTable false). A move one of them stored for a node became that
+// node's table move and went first unsorted, although the node's own
+// sorting looks as far and adds the solver's key; the moves of the solve
+// and of the deeper preparation are the ones worth taking first. Measured
+// (nodes): FFO #40-#44, #46, #47 264.3 M to 245.0 M; #49-#52 2.394 G to
+// 2.171 G; #53 and #57 7.27 G to 6.44 G.
 constexpr int kOrderingHashDepth = 3;
 constexpr int kOrderingEvaluateDepth = 3;
 
-}  // namespace
-
-int OrderingLeaf(uint64_t me, uint64_t opp) { return OrderingEvaluate(me, opp); }
-
-int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth) {
+template <bool kUseTable>
+int Search(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth) {
   ++context.nodes;
   if (depth <= 0) return OrderingLeaf(me, opp);
   const uint64_t moves = LegalMoves(me, opp);
   if (moves == 0) {
     if (LegalMoves(opp, me) == 0) return kOrderingFinalScale * (PopCount(me) - PopCount(opp));
-    return -OrderingSearch(context, opp, me, -beta, -alpha, depth);
+    return -Search<kUseTable>(context, opp, me, -beta, -alpha, depth);
   }
   if (context.Stopped()) return alpha;
 
-  HashTable* table =
-      depth >= kOrderingHashDepth && depth <= kDeepestStoredOrderingDepth ? context.table : nullptr;
+  HashTable* table = kUseTable && depth >= kOrderingHashDepth && depth <= kDeepestStoredOrderingDepth
+                         ? context.table
+                         : nullptr;
   const uint8_t key = static_cast<uint8_t>(kOrderingDepthBase + depth);
   int hash_move = kNoMove;
   if (table != nullptr) {
@@ -90,10 +88,10 @@ int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
     int score;
     if (k == 0) {
-      score = -OrderingSearch(context, child_me, child_opp, -beta, -alpha, depth - 1);
+      score = -Search<kUseTable>(context, child_me, child_opp, -beta, -alpha, depth - 1);
     } else {
-      score = -OrderingSearch(context, child_me, child_opp, -alpha - 1, -alpha, depth - 1);
-      if (score > alpha && score < beta) score = -OrderingSearch(context, child_me, child_opp, -beta, -alpha, depth - 1);
+      score = -Search<kUseTable>(context, child_me, child_opp, -alpha - 1, -alpha, depth - 1);
+      if (score > alpha && score < beta) score = -Search<kUseTable>(context, child_me, child_opp, -beta, -alpha, depth - 1);
     }
     if (score > best) {
       best = score;
@@ -111,6 +109,18 @@ int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     table->Store(me, opp, key, lower, upper, best_move, depth);
   }
   return best;
+}
+
+}  // namespace
+
+int OrderingLeaf(uint64_t me, uint64_t opp) { return OrderingEvaluate(me, opp); }
+
+int OrderingSearch(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int depth) {
+  return Search<true>(context, me, opp, alpha, beta, depth);
+}
+
+int SortSearch(SearchContext& context, uint64_t me, uint64_t opp, int depth) {
+  return Search<false>(context, me, opp, -kOrderingInfinity, kOrderingInfinity, depth);
 }
 
 }  // namespace TENU_ENGINE_ISA
