@@ -102,30 +102,6 @@ inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && alph
 // The upper bound that the opponent's stable discs leave to the mover.
 inline int StabilityBound(uint64_t me, uint64_t opp) { return 64 - 2 * PopCount(StableDiscs(opp, me)); }
 
-// The classes of squares in the order the small solvers try them: corners,
-// the edge squares not next to a corner, the inner squares not diagonally
-// next to one, then those next to a corner on an edge (C squares) and
-// diagonally (X squares), which tend to give the corner away.
-constexpr uint64_t kCSquares = 0x4281000000008142u;
-constexpr uint64_t kSquareClasses[5] = {kCorners, 0x3c0081818181003cu,
-                                         ~(0xff818181818181ffu | kXSquares), kCSquares, kXSquares};
-
-// The empty squares in the order the small solvers try them: those in
-// regions with an odd number of empties first, each parity class by class
-// as above. Against parity alone, then square order: FFO #40-#44, #46, #47
-// 170.8 M to 165.7 M nodes (-3.0%), #49-#50 767.1 M to 749.6 M (-2.3%),
-// #51-#52 508.5 M to 481.1 M (-5.4%). Answers the number of squares.
-inline int SquaresInSolveOrder(uint64_t empty, int squares[]) {
-  const uint64_t odd = OddRegions(empty);
-  int count = 0;
-  for (const uint64_t parity : {odd, empty & ~odd}) {
-    for (const uint64_t squares_of_class : kSquareClasses) {
-      for (uint64_t e = parity & squares_of_class; e != 0; e &= e - 1) squares[count++] = std::countr_zero(e);
-    }
-  }
-  return count;
-}
-
 // Two empty squares a and b.
 int Solve2(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int alpha, int beta, bool passed) {
   ++context.nodes;
@@ -189,7 +165,7 @@ inline void OrderThree(int& a, int& b, int& c) {
   }
 }
 
-// Four empty squares, in the order above.
+// Four empty squares, those in odd quadrants first.
 int Solve4(SearchContext& context, uint64_t me, uint64_t opp, uint64_t empty, int alpha, int beta, bool passed) {
   ++context.nodes;
   if (StabilityMayCut(opp, alpha)) {
@@ -197,7 +173,10 @@ int Solve4(SearchContext& context, uint64_t me, uint64_t opp, uint64_t empty, in
     if (bound <= alpha) return bound;
   }
   int squares[4];
-  SquaresInSolveOrder(empty, squares);
+  int count = 0;
+  const uint64_t odd = OddRegions(empty);
+  for (uint64_t e = odd; e != 0; e &= e - 1) squares[count++] = std::countr_zero(e);
+  for (uint64_t e = empty & ~odd; e != 0; e &= e - 1) squares[count++] = std::countr_zero(e);
   int best = -kSolveInfinity;
   for (int k = 0; k < 4; ++k) {
     const int x = squares[k];
@@ -232,8 +211,8 @@ inline int SolveChild(SearchContext& context, uint64_t me, uint64_t opp, int alp
 }
 
 // Five or six empty squares, below the sorting threshold: each empty square
-// tried in turn, in the order above; a square where no disc turns is no
-// move. Only a node where
+// tried in turn, those in odd regions first, then the others, each in
+// square order; a square where no disc turns is no move. Only a node where
 // no square is a move looks at the opponent's moves.
 int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
   ++context.nodes;
@@ -241,18 +220,20 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
     const int bound = StabilityBound(me, opp);
     if (bound <= alpha) return bound;
   }
-  int squares[6];
-  const int count = SquaresInSolveOrder(~(me | opp), squares);
+  const uint64_t empty = ~(me | opp);
+  const uint64_t odd = OddRegions(empty);
   int best = -kSolveInfinity;
-  for (int k = 0; k < count; ++k) {
-    const int x = squares[k];
-    const uint64_t flipped = Flips(x, me, opp);
-    if (flipped == 0) continue;
-    const int score = -SolveChild(context, opp & ~flipped, me | flipped | Bit(x), -beta, -alpha, empties - 1);
-    if (score > best) {
-      if (score >= beta) return score;
-      best = score;
-      if (score > alpha) alpha = score;
+  for (uint64_t group : {odd, empty & ~odd}) {
+    for (; group != 0; group &= group - 1) {
+      const int x = std::countr_zero(group);
+      const uint64_t flipped = Flips(x, me, opp);
+      if (flipped == 0) continue;
+      const int score = -SolveChild(context, opp & ~flipped, me | flipped | Bit(x), -beta, -alpha, empties - 1);
+      if (score > best) {
+        if (score >= beta) return score;
+        best = score;
+        if (score > alpha) alpha = score;
+      }
     }
   }
   if (best != -kSolveInfinity) return best;
