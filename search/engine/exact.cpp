@@ -54,11 +54,13 @@ constexpr int kDeepestOrderingSearch = 12;
 // from 9 squares: FFO #53 and #57 5.674 G to 5.283 G nodes, #40-#44, #46,
 // #47 178.5 M to 170.8 M; 0.98x and 1.03x the time (farm-bench, pinned).
 // Then three plies from 22 empty squares and four from 25 (at most 2
-// before; the searches keep out of the table): FFO #53 2.48 G to 2.05 G
-// nodes, #54 4.99 G to 3.77 G, #56 and #58 2.77 G to 2.17 G, #57 2.66 G
-// to 1.96 G, #40-#44, #46, #47 165.9 M to 162.2 M; #49-#50 750 M to
-// 819 M and #51-#52 482 M to 500 M. Five plies from 28: #56 and #58
-// 2.23 G. A sort search is cheap beside the subtree it orders this high up.
+// before; the searches keep out of the table): FFO #53 2.54 G to 2.09 G
+// nodes, #54 4.99 G to 3.94 G, #55 14.10 G to 11.95 G, #56 and #58
+// 2.89 G to 2.27 G, #57 2.74 G to 2.04 G (#58 0.95x the time), #40-#44,
+// #46, #47 170.8 M to 167.2 M (the same time); but #49-#50 767 M to
+// 837 M and #51-#52 509 M to 530 M. Five plies from 28 did less on #56
+// and #58, the base one square earlier less on #57 and #49-#50. A sort
+// search is cheap beside the subtree it orders this high up.
 constexpr int kSearchOrderedEmpties = 14;
 constexpr int kSortSearchBase = 13;
 constexpr int kDeepestSortSearch = 4;
@@ -212,8 +214,12 @@ inline int SolveChild(SearchContext& context, uint64_t me, uint64_t opp, int alp
 
 // Five or six empty squares, below the sorting threshold: each empty square
 // tried in turn, those in odd regions first, then the others, each in
-// square order; a square where no disc turns is no move. Only a node where
-// no square is a move looks at the opponent's moves.
+// square order but for the X squares, which come last in their parity (a
+// move there tends to give the corner away): FFO #40-#44, #46, #47 167.2 M
+// to 163.3 M nodes, #49-#52 1.367 G to 1.332 G, the same time (farm-bench
+// -n 7). All five square classes in turn took 3% fewer nodes but 1.14x
+// the time. A square where no disc turns is no move. Only a node where no
+// square is a move looks at the opponent's moves.
 int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int beta, int empties) {
   ++context.nodes;
   if (StabilityMayCut(opp, alpha)) {
@@ -223,7 +229,7 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   const uint64_t empty = ~(me | opp);
   const uint64_t odd = OddRegions(empty);
   int best = -kSolveInfinity;
-  for (uint64_t group : {odd, empty & ~odd}) {
+  for (uint64_t group : {odd & ~kXSquares, odd & kXSquares, empty & ~odd & ~kXSquares, empty & ~odd & kXSquares}) {
     for (; group != 0; group &= group - 1) {
       const int x = std::countr_zero(group);
       const uint64_t flipped = Flips(x, me, opp);
