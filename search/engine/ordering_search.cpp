@@ -91,7 +91,9 @@ int Search(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int bet
       score = -Search<kUseTable>(context, child_me, child_opp, -beta, -alpha, depth - 1);
     } else {
       score = -Search<kUseTable>(context, child_me, child_opp, -alpha - 1, -alpha, depth - 1);
-      if (score > alpha && score < beta) score = -Search<kUseTable>(context, child_me, child_opp, -beta, -alpha, depth - 1);
+      if (score > alpha && score < beta) {
+        score = -Search<kUseTable>(context, child_me, child_opp, -beta, -alpha, depth - 1);
+      }
     }
     if (score > best) {
       best = score;
