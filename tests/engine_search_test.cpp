@@ -313,6 +313,8 @@ TEST(EngineSearch, MoveRulesMatchTheBoardRules) {
           expected = (colour == 1 ? after1 : after2) & opp;
         }
         ASSERT_EQ(flipped, expected) << Describe(sample.board) << " square " << s << " colour " << colour;
+        // The vector-lane flips (the AVX2 build's) on the same squares.
+        ASSERT_EQ(bitboard::FlipsByLanes(b, me, opp), expected) << Describe(sample.board) << " square " << s;
         // The turned discs' sums, which take no disc with eight empty neighbours.
         const bitboard::TurnedSums sums = bitboard::TurnedDiscSums(flipped, neighbours);
         ASSERT_EQ(sums.weight, bitboard::EdgeAndInnerWeight(flipped)) << Describe(sample.board) << " square " << s;
