@@ -63,24 +63,34 @@ const std::array<std::array<uint8_t, 256>, 256>& EdgeTable() {
   return table;
 }
 
-// The masks of the fifteen lines of each diagonal direction.
-struct DiagonalLines {
-  uint64_t rising[15];   // a1-h8 direction
-  uint64_t falling[15];  // a8-h1 direction
-};
-
-constexpr DiagonalLines MakeDiagonalLines() {
-  DiagonalLines lines{};
+// The squares within `reach` steps of the board's edge in the direction
+// (dx, dy): those whose square `reach` steps on lies off the board.
+constexpr uint64_t NearEdge(int dx, int dy, int reach) {
+  uint64_t near = 0;
   for (int b = 0; b < 64; ++b) {
-    const int x = b & 7;
-    const int y = b >> 3;
-    lines.rising[x - y + 7] |= Bit(b);
-    lines.falling[x + y] |= Bit(b);
+    const int x = (b & 7) + dx * reach;
+    const int y = (b >> 3) + dy * reach;
+    if (x < 0 || x > 7 || y < 0 || y > 7) near |= Bit(b);
   }
-  return lines;
+  return near;
 }
 
-constexpr DiagonalLines kDiagonalLines = MakeDiagonalLines();
+// The filled squares from which every square on to the edge is filled, in
+// the diagonal direction of bit step `step` (9: north-east, -9: south-west,
+// 7: north-west, -7: south-east). Runs of 2, 4 and 8 squares are joined in
+// doubling steps; a square whose run would leave the board only needs the
+// squares up to the edge, which the shorter run has checked, and so the
+// shifted bits that wrap round a row are never used.
+template <int step>
+constexpr uint64_t FullTowards(uint64_t filled) {
+  constexpr int dy = step > 0 ? 1 : -1;
+  constexpr int dx = (step == 9 || step == -7) ? 1 : -1;
+  constexpr auto on = [](uint64_t v, int steps) { return step > 0 ? v >> (step * steps) : v << (-step * steps); };
+  uint64_t full = filled & (NearEdge(dx, dy, 1) | on(filled, 1));
+  full &= NearEdge(dx, dy, 2) | on(full, 2);
+  full &= NearEdge(dx, dy, 4) | on(full, 4);
+  return full;
+}
 
 constexpr uint64_t kFileA = 0x0101010101010101u;
 constexpr uint64_t kFileH = 0x8080808080808080u;
@@ -107,12 +117,8 @@ uint64_t StableDiscs(uint64_t who, uint64_t other) {
   columns &= columns >> 16;
   columns &= columns >> 8;
   const uint64_t full_columns = (columns & 0xff) * kFileA;
-  uint64_t full_rising = 0;
-  uint64_t full_falling = 0;
-  for (int k = 0; k < 15; ++k) {
-    if ((filled & kDiagonalLines.rising[k]) == kDiagonalLines.rising[k]) full_rising |= kDiagonalLines.rising[k];
-    if ((filled & kDiagonalLines.falling[k]) == kDiagonalLines.falling[k]) full_falling |= kDiagonalLines.falling[k];
-  }
+  const uint64_t full_rising = FullTowards<9>(filled) & FullTowards<-9>(filled);
+  const uint64_t full_falling = FullTowards<7>(filled) & FullTowards<-7>(filled);
 
   // A disc on an edge ends every line across that edge, so those lines
   // cannot turn it; the edge table has settled the edge lines themselves.
