@@ -25,15 +25,45 @@ constexpr uint64_t Bit(int b) { return uint64_t{1} << b; }
 constexpr int SquareOfBit(int b) { return (b & 7) + 1 + 9 * ((b >> 3) + 1); }
 constexpr int BitOfSquare(int s) { return (s % 9 - 1) + 8 * (s / 9 - 1); }
 
+// True where the general registers hold 32 bits (the Windows module): there
+// a 64-bit multiplication takes three and a 64-bit shift by a variable count
+// a branch or conditional moves, so the functions below that would need
+// them work on the two 32-bit halves of a mask instead, with the same
+// results.
+inline constexpr bool kNarrowRegisters = sizeof(void*) == 4;
+
+constexpr uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
+constexpr uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
+constexpr uint64_t Join(uint32_t low, uint32_t high) { return uint64_t{high} << 32 | low; }
+
 // Population count: one instruction where the build has it; elsewhere the
 // usual SIMD-within-a-register reduction, since the compiler's builtin
 // becomes a library call there.
 constexpr int PopCount(uint64_t x) {
   if constexpr (engine::kHardwarePopCount) return __builtin_popcountll(x);
+  if constexpr (kNarrowRegisters) {
+    // Each half to 4-bit counts, then the two halves' bytes added (at most
+    // 16 each) and the bytes summed by one 32-bit multiplication.
+    uint32_t low = Low(x);
+    uint32_t high = High(x);
+    low = low - ((low >> 1) & 0x55555555u);
+    high = high - ((high >> 1) & 0x55555555u);
+    low = (low & 0x33333333u) + ((low >> 2) & 0x33333333u);
+    high = (high & 0x33333333u) + ((high >> 2) & 0x33333333u);
+    const uint32_t bytes = ((low + (low >> 4)) & 0x0f0f0f0fu) + ((high + (high >> 4)) & 0x0f0f0f0fu);
+    return static_cast<int>((bytes * 0x01010101u) >> 24);
+  }
   x = x - ((x >> 1) & 0x5555555555555555u);
   x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
   x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fu;
   return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
+// The lowest set bit of x (64 when x is 0), as std::countr_zero, for which
+// the compiler calls a library function where the registers hold 32 bits.
+constexpr int LowestBit(uint64_t x) {
+  if constexpr (kNarrowRegisters) return Low(x) != 0 ? std::countr_zero(Low(x)) : 32 + std::countr_zero(High(x));
+  return std::countr_zero(x);
 }
 
 constexpr uint64_t kNotFileA = 0xfefefefefefefefeu;
@@ -47,6 +77,7 @@ constexpr uint64_t kInnerFiles = kNotFileA & kNotFileH;
 using MaskPair = uint64_t __attribute__((vector_size(16)));
 
 constexpr MaskPair Both(uint64_t v) { return MaskPair{v, v}; }
+
 
 // The moves along two direction pairs, one in each lane of `shift`, for
 // builds whose vectors shift each lane by its own count; `x` holds the
@@ -316,13 +347,35 @@ inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineAnchors = MakeLine
 inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineBetween = MakeLineBetween();
 inline constexpr std::array<uint64_t, 256> kColumnMasks = MakeColumnMasks();
 
+// The file-a mask of a 4-bit column pattern within one half of the board.
+inline constexpr std::array<uint32_t, 16> kHalfColumnMasks = [] {
+  std::array<uint32_t, 16> masks{};
+  for (int pattern = 0; pattern < 16; ++pattern) masks[pattern] = static_cast<uint32_t>(kColumnMasks[pattern]);
+  return masks;
+}();
+
 // The 8-bit patterns of one line of v: a row by column, a column by row, a
 // diagonal by column.
-inline unsigned RowPattern(uint64_t v, int y) { return static_cast<unsigned>(v >> (8 * y)) & 0xffu; }
+inline unsigned RowPattern(uint64_t v, int y) {
+  if constexpr (kNarrowRegisters) return ((y < 4 ? Low(v) : High(v)) >> (8 * (y & 3))) & 0xffu;
+  return static_cast<unsigned>(v >> (8 * y)) & 0xffu;
+}
 inline unsigned ColumnPattern(uint64_t v, int x) {
+  if constexpr (kNarrowRegisters) {
+    // Rows 0-3 at bits 0, 8, 16, 24 and rows 4-7 at 4, 12, 20, 28, gathered
+    // into bits 24-31 by one multiplication (no two products share a bit).
+    const uint32_t rows = ((Low(v) >> x) & 0x01010101u) | (((High(v) >> x) & 0x01010101u) << 4);
+    return (rows * 0x01020408u) >> 24;
+  }
   return static_cast<unsigned>((((v >> x) & 0x0101010101010101u) * 0x0102040810204080u) >> 56);
 }
 inline unsigned DiagonalPattern(uint64_t v, uint64_t line) {
+  if constexpr (kNarrowRegisters) {
+    // The line has one square in each of its rows, each in its own column,
+    // so the bytes of v & line add up without carries.
+    const uint64_t on_line = v & line;
+    return ((Low(on_line) | High(on_line)) * 0x01010101u) >> 24;
+  }
   return static_cast<unsigned>(((v & line) * 0x0101010101010101u) >> 56);
 }
 
@@ -338,6 +391,20 @@ inline uint64_t Flips(int b, uint64_t me, uint64_t opp) {
   const unsigned diag = kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, diagonal)] & DiagonalPattern(me, diagonal)];
   const unsigned anti =
       kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, antidiagonal)] & DiagonalPattern(me, antidiagonal)];
+  if constexpr (kNarrowRegisters) {
+    // Each half assembled on its own: the row in the half that holds it,
+    // the column's four rows of each half, the diagonal patterns repeated
+    // in the four rows of a half.
+    const uint32_t row_bits = row << (8 * (y & 3));
+    const uint32_t upper = y < 4 ? 0u : ~0u;
+    const uint32_t diags = diag * 0x01010101u;
+    const uint32_t antis = anti * 0x01010101u;
+    const uint32_t low = (row_bits & ~upper) | (kHalfColumnMasks[column & 15] << x) | (diags & Low(diagonal)) |
+                         (antis & Low(antidiagonal));
+    const uint32_t high = (row_bits & upper) | (kHalfColumnMasks[column >> 4] << x) | (diags & High(diagonal)) |
+                          (antis & High(antidiagonal));
+    return Join(low, high);
+  }
   // A diagonal pattern repeated in every row and masked with the diagonal
   // lands each column's bit on the diagonal's square of that column.
   return (uint64_t{row} << (8 * y)) | (kColumnMasks[column] << x) | ((diag * 0x0101010101010101u) & diagonal) |
@@ -405,7 +472,11 @@ constexpr uint64_t NibbleCounts(uint64_t x) {
 constexpr uint64_t NibblesToBytes(uint64_t x) {
   return (x & 0x0f0f0f0f0f0f0f0fu) + ((x >> 4) & 0x0f0f0f0f0f0f0f0fu);
 }
-constexpr int ByteTotal(uint64_t x) { return static_cast<int>((x * 0x0101010101010101u) >> 56); }
+constexpr int ByteTotal(uint64_t x) {
+  // The halves' bytes add without carries: no byte sum exceeds the total.
+  if constexpr (kNarrowRegisters) return static_cast<int>(((Low(x) + High(x)) * 0x01010101u) >> 24);
+  return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
 
 // pc(single) + 2 pc(doubled) for masks in which a square counts at most 3
 // (once in each): the fields stay within 12 per nibble and 24 per byte, and

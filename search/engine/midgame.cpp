@@ -51,7 +51,7 @@ int Horizon(SearchContext& context, uint64_t me, uint64_t opp, uint64_t moves, i
   int best = -kMidgameInfinity;
   int skipped_bound = -kMidgameInfinity;  // the highest bound of a child left unevaluated
   for (; moves != 0; moves &= moves - 1) {
-    const int s = std::countr_zero(moves);
+    const int s = bitboard::LowestBit(moves);
     const uint64_t flipped = Flips(s, me, opp);
     ++context.nodes;
     const uint64_t child_me = me | flipped | Bit(s);
@@ -122,7 +122,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   // searched.
   const bool child_probes = table != nullptr && depth >= kChildProbeDepth;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
-    const int x = std::countr_zero(rest);
+    const int x = bitboard::LowestBit(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
