@@ -78,18 +78,32 @@ using MaskPair = uint64_t __attribute__((vector_size(16)));
 
 constexpr MaskPair Both(uint64_t v) { return MaskPair{v, v}; }
 
+// The pair of two masks worked out at run time. Where the registers hold 32
+// bits it is put together from the four halves in vector registers: made
+// from the two masks, the compiler writes their halves to memory and reads
+// them back as wider words, which the processor cannot forward from the
+// writes and so waits for.
+inline MaskPair Pair(uint64_t a, uint64_t b) {
+  if constexpr (kNarrowRegisters) {
+    using Words = uint32_t __attribute__((vector_size(16)));
+    return std::bit_cast<MaskPair>(Words{Low(a), High(a), Low(b), High(b)});
+  }
+  return MaskPair{a, b};
+}
 
-// The moves along two direction pairs, one in each lane of `shift`, for
-// builds whose vectors shift each lane by its own count; `x` holds the
-// discs a run may pass. The same doubling steps as LegalMoves below.
-inline MaskPair MovesByLanes(MaskPair me, MaskPair x, MaskPair shift) {
-  const MaskPair twice = shift + shift;
-  MaskPair up = x & (me << shift);
-  MaskPair down = x & (me >> shift);
+// The moves along direction pairs, one in each lane of `shift` (a pair or
+// more of 64-bit lanes), for builds whose vectors shift each lane by its own
+// count; `x` holds the discs a run may pass. The same doubling steps as
+// LegalMoves below.
+template <typename Lanes>
+[[gnu::always_inline]] inline Lanes MovesByLanes(Lanes me, Lanes x, Lanes shift) {
+  const Lanes twice = shift + shift;
+  Lanes up = x & (me << shift);
+  Lanes down = x & (me >> shift);
   up |= x & (up << shift);
   down |= x & (down >> shift);
-  const MaskPair pre_up = x & (x << shift);
-  const MaskPair pre_down = pre_up >> shift;
+  const Lanes pre_up = x & (x << shift);
+  const Lanes pre_down = pre_up >> shift;
   up |= pre_up & (up << twice);
   down |= pre_down & (down >> twice);
   up |= pre_up & (up << twice);
@@ -101,12 +115,29 @@ inline MaskPair MovesByLanes(MaskPair me, MaskPair x, MaskPair shift) {
 // one pair, the two diagonals in another. Kept out of line: inlined into
 // the recursive searches it made them slower (FFO #40-#44, #46, #47: 8.7 s
 // against 7.1 s). One 256-bit vector for all four pairs measured the same
-// as two 128-bit ones.
+// as two 128-bit ones in 64-bit code; in 32-bit code, which has eight vector
+// registers, the one vector spills less. A template only so that the
+// 256-bit code is compiled where it is called: a build without AVX warns of
+// the calling convention of 256-bit vectors.
+template <int = 0>
 [[gnu::noinline]] inline uint64_t LegalMovesByLanes(uint64_t me, uint64_t opp) {
-  const MaskPair mine = Both(me);
-  const MaskPair inner = Both(opp & kInnerFiles);
+  if constexpr (kNarrowRegisters) {
+    using Lanes = uint64_t __attribute__((vector_size(32)));
+    using Words = uint32_t __attribute__((vector_size(32)));
+    const uint32_t me_low = Low(me);
+    const uint32_t me_high = High(me);
+    const uint32_t inner_low = Low(opp) & Low(kInnerFiles);
+    const uint32_t inner_high = High(opp) & High(kInnerFiles);
+    const Lanes mine = std::bit_cast<Lanes>(Words{me_low, me_high, me_low, me_high, me_low, me_high, me_low, me_high});
+    const Lanes x = std::bit_cast<Lanes>(
+        Words{inner_low, inner_high, Low(opp), High(opp), inner_low, inner_high, inner_low, inner_high});
+    const Lanes moves = MovesByLanes(mine, x, Lanes{1, 8, 7, 9});
+    return (moves[0] | moves[1] | moves[2] | moves[3]) & ~(me | opp);
+  }
+  const MaskPair mine = Pair(me, me);
+  const MaskPair inner = Pair(opp & kInnerFiles, opp & kInnerFiles);
   // Off the vertical, runs never reach the a or h file.
-  const MaskPair moves = MovesByLanes(mine, MaskPair{opp & kInnerFiles, opp}, MaskPair{1, 8}) |
+  const MaskPair moves = MovesByLanes(mine, Pair(opp & kInnerFiles, opp), MaskPair{1, 8}) |
                          MovesByLanes(mine, inner, MaskPair{7, 9});
   return (moves[0] | moves[1]) & ~(me | opp);
 }
@@ -206,14 +237,37 @@ inline MaskPair MovesAlongRows(MaskPair me, MaskPair x) {
   return up | (down >> 1);
 }
 
+// LegalMovesOfBoth below for 32-bit builds whose vectors shift each lane by
+// its own count: both sides along all four direction pairs in two 256-bit
+// vectors, which fit the eight vector registers of 32-bit code better than
+// the pairs do. A template for the reason LegalMovesByLanes is one.
+template <int = 0>
+inline MaskPair LegalMovesOfBothByLanes(uint64_t a, uint64_t b) {
+  using Lanes = uint64_t __attribute__((vector_size(32)));
+  using Words = uint32_t __attribute__((vector_size(32)));
+  const uint32_t a_inner_low = Low(a) & Low(kInnerFiles);
+  const uint32_t a_inner_high = High(a) & High(kInnerFiles);
+  const uint32_t b_inner_low = Low(b) & Low(kInnerFiles);
+  const uint32_t b_inner_high = High(b) & High(kInnerFiles);
+  const Lanes me = std::bit_cast<Lanes>(Words{Low(a), High(a), Low(b), High(b), Low(a), High(a), Low(b), High(b)});
+  const Lanes straight = std::bit_cast<Lanes>(
+      Words{b_inner_low, b_inner_high, a_inner_low, a_inner_high, Low(b), High(b), Low(a), High(a)});
+  const Lanes inner = std::bit_cast<Lanes>(
+      Words{b_inner_low, b_inner_high, a_inner_low, a_inner_high, b_inner_low, b_inner_high, a_inner_low, a_inner_high});
+  const Lanes moves = MovesByLanes(me, straight, Lanes{1, 1, 8, 8}) | MovesByLanes(me, inner, Lanes{7, 7, 9, 9});
+  const uint64_t empty = ~(a | b);
+  return Pair((moves[0] | moves[2]) & empty, (moves[1] | moves[3]) & empty);
+}
+
 // LegalMoves(a, b) and LegalMoves(b, a) at once: the moves of each side.
 inline MaskPair LegalMovesOfBoth(uint64_t a, uint64_t b) {
-  const MaskPair me{a, b};
-  const MaskPair opp{b, a};
+  if constexpr (kNarrowRegisters && engine::kLaneShifts) return LegalMovesOfBothByLanes(a, b);
+  const MaskPair me = Pair(a, b);
+  const MaskPair opp = Pair(b, a);
   const MaskPair inner = opp & Both(kInnerFiles);
   const MaskPair moves =
       MovesAlongRows(me, inner) | MovesAlong<7>(me, inner) | MovesAlong<9>(me, inner) | MovesAlong<8>(me, opp);
-  return moves & Both(~(a | b));
+  return moves & Pair(~(a | b), ~(a | b));
 }
 
 // PopCount of each lane. The bytes are summed by shifts rather than by a
@@ -552,9 +606,9 @@ struct TurnedSums {
 };
 
 inline TurnedSums TurnedDiscSums(uint64_t flipped, const NeighbourCount& n) {
-  const MaskPair once{flipped & n.plane[0], flipped & (kWeight3 | kWeight1)};
-  const MaskPair twice{flipped & n.plane[1], flipped & (kWeight3 | kWeight2)};
-  const MaskPair four_times{flipped & n.plane[2], 0};
+  const MaskPair once = Pair(flipped & n.plane[0], flipped & (kWeight3 | kWeight1));
+  const MaskPair twice = Pair(flipped & n.plane[1], flipped & (kWeight3 | kWeight2));
+  const MaskPair four_times = Pair(flipped & n.plane[2], 0);
   const auto nibble_counts = [](MaskPair x) {
     x = x - ((x >> 1) & Both(0x5555555555555555u));
     return (x & Both(0x3333333333333333u)) + ((x >> 2) & Both(0x3333333333333333u));

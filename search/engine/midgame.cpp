@@ -61,7 +61,7 @@ int Horizon(SearchContext& context, uint64_t me, uint64_t opp, uint64_t moves, i
     // Counted together: the squares where the mover could have moves (empty
     // ones next to the opponent), and the mover's discs next to s.
     const bitboard::MaskPair counts = bitboard::PopCounts(
-        bitboard::MaskPair{~(child_me | child_opp) & bitboard::Around(child_opp), bitboard::kNeighbours[s] & child_me});
+        bitboard::Pair(~(child_me | child_opp) & bitboard::Around(child_opp), bitboard::kNeighbours[s] & child_me));
     // The played square's k neighbours split into e empty ones, m of the
     // mover and o of the other side (k = e + m + o): the mover gains t turned
     // pairs and e new ones and loses m, the other side loses t and o, so the
