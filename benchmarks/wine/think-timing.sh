@@ -22,8 +22,9 @@
 # module (say, one built before a change). The Wine prefix is a throwaway one in
 # build-win/, kept between runs with TENU_KEEP_PREFIX=1.
 #
-# Output: per position the module's and the native seconds and their ratio,
-# then the totals, and whether every reply was the same.
+# Output (the builds' messages go to standard error): per position the
+# module's and the native seconds and their ratio, then the totals, and
+# whether every reply was the same.
 set -euo pipefail
 # The replies are code page 932 bytes: text tools work on bytes.
 export LC_ALL=C
@@ -52,9 +53,9 @@ POSITIONS="$(realpath "${1:-$ROOT/benchmarks/data/deep-thinks.txt}")"
 if [[ "${TENU_BENCH_NO_BUILD:-0}" != "1" ]]; then
   cmake -S "$ROOT" -B "$BUILD32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake" \
     -DTENU_WERROR=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$BUILD32" -j"$(nproc)" --target tenu_module
+  cmake --build "$BUILD32" -j"$(nproc)" --target tenu_module >&2
   cmake -S "$ROOT" -B "$NATIVE_BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$NATIVE_BUILD" -j"$(nproc)" --target tenu
+  cmake --build "$NATIVE_BUILD" -j"$(nproc)" --target tenu >&2
   mkdir -p "$(dirname "$TIMER")"
   i686-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static \
     -o "$TIMER" "$ROOT/benchmarks/wine/think_timer.cpp"
