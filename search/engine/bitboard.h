@@ -25,15 +25,45 @@ constexpr uint64_t Bit(int b) { return uint64_t{1} << b; }
 constexpr int SquareOfBit(int b) { return (b & 7) + 1 + 9 * ((b >> 3) + 1); }
 constexpr int BitOfSquare(int s) { return (s % 9 - 1) + 8 * (s / 9 - 1); }
 
+// True where the general registers hold 32 bits (the Windows module): there
+// a 64-bit multiplication takes three and a 64-bit shift by a variable count
+// a branch or conditional moves, so the functions below that would need
+// them work on the two 32-bit halves of a mask instead, with the same
+// results.
+inline constexpr bool kNarrowRegisters = sizeof(void*) == 4;
+
+constexpr uint32_t Low(uint64_t v) { return static_cast<uint32_t>(v); }
+constexpr uint32_t High(uint64_t v) { return static_cast<uint32_t>(v >> 32); }
+constexpr uint64_t Join(uint32_t low, uint32_t high) { return uint64_t{high} << 32 | low; }
+
 // Population count: one instruction where the build has it; elsewhere the
 // usual SIMD-within-a-register reduction, since the compiler's builtin
 // becomes a library call there.
 constexpr int PopCount(uint64_t x) {
   if constexpr (engine::kHardwarePopCount) return __builtin_popcountll(x);
+  if constexpr (kNarrowRegisters) {
+    // Each half to 4-bit counts, then the two halves' bytes added (at most
+    // 16 each) and the bytes summed by one 32-bit multiplication.
+    uint32_t low = Low(x);
+    uint32_t high = High(x);
+    low = low - ((low >> 1) & 0x55555555u);
+    high = high - ((high >> 1) & 0x55555555u);
+    low = (low & 0x33333333u) + ((low >> 2) & 0x33333333u);
+    high = (high & 0x33333333u) + ((high >> 2) & 0x33333333u);
+    const uint32_t bytes = ((low + (low >> 4)) & 0x0f0f0f0fu) + ((high + (high >> 4)) & 0x0f0f0f0fu);
+    return static_cast<int>((bytes * 0x01010101u) >> 24);
+  }
   x = x - ((x >> 1) & 0x5555555555555555u);
   x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
   x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fu;
   return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
+// The lowest set bit of x (64 when x is 0), as std::countr_zero, for which
+// the compiler calls a library function where the registers hold 32 bits.
+constexpr int LowestBit(uint64_t x) {
+  if constexpr (kNarrowRegisters) return Low(x) != 0 ? std::countr_zero(Low(x)) : 32 + std::countr_zero(High(x));
+  return std::countr_zero(x);
 }
 
 constexpr uint64_t kNotFileA = 0xfefefefefefefefeu;
@@ -48,17 +78,32 @@ using MaskPair = uint64_t __attribute__((vector_size(16)));
 
 constexpr MaskPair Both(uint64_t v) { return MaskPair{v, v}; }
 
-// The moves along two direction pairs, one in each lane of `shift`, for
-// builds whose vectors shift each lane by its own count; `x` holds the
-// discs a run may pass. The same doubling steps as LegalMoves below.
-inline MaskPair MovesByLanes(MaskPair me, MaskPair x, MaskPair shift) {
-  const MaskPair twice = shift + shift;
-  MaskPair up = x & (me << shift);
-  MaskPair down = x & (me >> shift);
+// The pair of two masks worked out at run time. Where the registers hold 32
+// bits it is put together from the four halves in vector registers: made
+// from the two masks, the compiler writes their halves to memory and reads
+// them back as wider words, which the processor cannot forward from the
+// writes and so waits for.
+inline MaskPair Pair(uint64_t a, uint64_t b) {
+  if constexpr (kNarrowRegisters) {
+    using Words = uint32_t __attribute__((vector_size(16)));
+    return std::bit_cast<MaskPair>(Words{Low(a), High(a), Low(b), High(b)});
+  }
+  return MaskPair{a, b};
+}
+
+// The moves along direction pairs, one in each lane of `shift` (a pair or
+// more of 64-bit lanes), for builds whose vectors shift each lane by its own
+// count; `x` holds the discs a run may pass. The same doubling steps as
+// LegalMoves below.
+template <typename Lanes>
+[[gnu::always_inline]] inline Lanes MovesByLanes(Lanes me, Lanes x, Lanes shift) {
+  const Lanes twice = shift + shift;
+  Lanes up = x & (me << shift);
+  Lanes down = x & (me >> shift);
   up |= x & (up << shift);
   down |= x & (down >> shift);
-  const MaskPair pre_up = x & (x << shift);
-  const MaskPair pre_down = pre_up >> shift;
+  const Lanes pre_up = x & (x << shift);
+  const Lanes pre_down = pre_up >> shift;
   up |= pre_up & (up << twice);
   down |= pre_down & (down >> twice);
   up |= pre_up & (up << twice);
@@ -70,12 +115,29 @@ inline MaskPair MovesByLanes(MaskPair me, MaskPair x, MaskPair shift) {
 // one pair, the two diagonals in another. Kept out of line: inlined into
 // the recursive searches it made them slower (FFO #40-#44, #46, #47: 8.7 s
 // against 7.1 s). One 256-bit vector for all four pairs measured the same
-// as two 128-bit ones.
+// as two 128-bit ones in 64-bit code; in 32-bit code, which has eight vector
+// registers, the one vector spills less. A template only so that the
+// 256-bit code is compiled where it is called: a build without AVX warns of
+// the calling convention of 256-bit vectors.
+template <int = 0>
 [[gnu::noinline]] inline uint64_t LegalMovesByLanes(uint64_t me, uint64_t opp) {
-  const MaskPair mine = Both(me);
-  const MaskPair inner = Both(opp & kInnerFiles);
+  if constexpr (kNarrowRegisters) {
+    using Lanes = uint64_t __attribute__((vector_size(32)));
+    using Words = uint32_t __attribute__((vector_size(32)));
+    const uint32_t me_low = Low(me);
+    const uint32_t me_high = High(me);
+    const uint32_t inner_low = Low(opp) & Low(kInnerFiles);
+    const uint32_t inner_high = High(opp) & High(kInnerFiles);
+    const Lanes mine = std::bit_cast<Lanes>(Words{me_low, me_high, me_low, me_high, me_low, me_high, me_low, me_high});
+    const Lanes x = std::bit_cast<Lanes>(
+        Words{inner_low, inner_high, Low(opp), High(opp), inner_low, inner_high, inner_low, inner_high});
+    const Lanes moves = MovesByLanes(mine, x, Lanes{1, 8, 7, 9});
+    return (moves[0] | moves[1] | moves[2] | moves[3]) & ~(me | opp);
+  }
+  const MaskPair mine = Pair(me, me);
+  const MaskPair inner = Pair(opp & kInnerFiles, opp & kInnerFiles);
   // Off the vertical, runs never reach the a or h file.
-  const MaskPair moves = MovesByLanes(mine, MaskPair{opp & kInnerFiles, opp}, MaskPair{1, 8}) |
+  const MaskPair moves = MovesByLanes(mine, Pair(opp & kInnerFiles, opp), MaskPair{1, 8}) |
                          MovesByLanes(mine, inner, MaskPair{7, 9});
   return (moves[0] | moves[1]) & ~(me | opp);
 }
@@ -175,14 +237,37 @@ inline MaskPair MovesAlongRows(MaskPair me, MaskPair x) {
   return up | (down >> 1);
 }
 
+// LegalMovesOfBoth below for 32-bit builds whose vectors shift each lane by
+// its own count: both sides along all four direction pairs in two 256-bit
+// vectors, which fit the eight vector registers of 32-bit code better than
+// the pairs do. A template for the reason LegalMovesByLanes is one.
+template <int = 0>
+inline MaskPair LegalMovesOfBothByLanes(uint64_t a, uint64_t b) {
+  using Lanes = uint64_t __attribute__((vector_size(32)));
+  using Words = uint32_t __attribute__((vector_size(32)));
+  const uint32_t a_inner_low = Low(a) & Low(kInnerFiles);
+  const uint32_t a_inner_high = High(a) & High(kInnerFiles);
+  const uint32_t b_inner_low = Low(b) & Low(kInnerFiles);
+  const uint32_t b_inner_high = High(b) & High(kInnerFiles);
+  const Lanes me = std::bit_cast<Lanes>(Words{Low(a), High(a), Low(b), High(b), Low(a), High(a), Low(b), High(b)});
+  const Lanes straight = std::bit_cast<Lanes>(
+      Words{b_inner_low, b_inner_high, a_inner_low, a_inner_high, Low(b), High(b), Low(a), High(a)});
+  const Lanes inner = std::bit_cast<Lanes>(
+      Words{b_inner_low, b_inner_high, a_inner_low, a_inner_high, b_inner_low, b_inner_high, a_inner_low, a_inner_high});
+  const Lanes moves = MovesByLanes(me, straight, Lanes{1, 1, 8, 8}) | MovesByLanes(me, inner, Lanes{7, 7, 9, 9});
+  const uint64_t empty = ~(a | b);
+  return Pair((moves[0] | moves[2]) & empty, (moves[1] | moves[3]) & empty);
+}
+
 // LegalMoves(a, b) and LegalMoves(b, a) at once: the moves of each side.
 inline MaskPair LegalMovesOfBoth(uint64_t a, uint64_t b) {
-  const MaskPair me{a, b};
-  const MaskPair opp{b, a};
+  if constexpr (kNarrowRegisters && engine::kLaneShifts) return LegalMovesOfBothByLanes(a, b);
+  const MaskPair me = Pair(a, b);
+  const MaskPair opp = Pair(b, a);
   const MaskPair inner = opp & Both(kInnerFiles);
   const MaskPair moves =
       MovesAlongRows(me, inner) | MovesAlong<7>(me, inner) | MovesAlong<9>(me, inner) | MovesAlong<8>(me, opp);
-  return moves & Both(~(a | b));
+  return moves & Pair(~(a | b), ~(a | b));
 }
 
 // PopCount of each lane. The bytes are summed by shifts rather than by a
@@ -316,13 +401,35 @@ inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineAnchors = MakeLine
 inline constexpr std::array<std::array<uint8_t, 256>, 8> kLineBetween = MakeLineBetween();
 inline constexpr std::array<uint64_t, 256> kColumnMasks = MakeColumnMasks();
 
+// The file-a mask of a 4-bit column pattern within one half of the board.
+inline constexpr std::array<uint32_t, 16> kHalfColumnMasks = [] {
+  std::array<uint32_t, 16> masks{};
+  for (int pattern = 0; pattern < 16; ++pattern) masks[pattern] = static_cast<uint32_t>(kColumnMasks[pattern]);
+  return masks;
+}();
+
 // The 8-bit patterns of one line of v: a row by column, a column by row, a
 // diagonal by column.
-inline unsigned RowPattern(uint64_t v, int y) { return static_cast<unsigned>(v >> (8 * y)) & 0xffu; }
+inline unsigned RowPattern(uint64_t v, int y) {
+  if constexpr (kNarrowRegisters) return ((y < 4 ? Low(v) : High(v)) >> (8 * (y & 3))) & 0xffu;
+  return static_cast<unsigned>(v >> (8 * y)) & 0xffu;
+}
 inline unsigned ColumnPattern(uint64_t v, int x) {
+  if constexpr (kNarrowRegisters) {
+    // Rows 0-3 at bits 0, 8, 16, 24 and rows 4-7 at 4, 12, 20, 28, gathered
+    // into bits 24-31 by one multiplication (no two products share a bit).
+    const uint32_t rows = ((Low(v) >> x) & 0x01010101u) | (((High(v) >> x) & 0x01010101u) << 4);
+    return (rows * 0x01020408u) >> 24;
+  }
   return static_cast<unsigned>((((v >> x) & 0x0101010101010101u) * 0x0102040810204080u) >> 56);
 }
 inline unsigned DiagonalPattern(uint64_t v, uint64_t line) {
+  if constexpr (kNarrowRegisters) {
+    // The line has one square in each of its rows, each in its own column,
+    // so the bytes of v & line add up without carries.
+    const uint64_t on_line = v & line;
+    return ((Low(on_line) | High(on_line)) * 0x01010101u) >> 24;
+  }
   return static_cast<unsigned>(((v & line) * 0x0101010101010101u) >> 56);
 }
 
@@ -390,6 +497,20 @@ inline uint64_t Flips(int b, uint64_t me, uint64_t opp) {
   const unsigned diag = kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, diagonal)] & DiagonalPattern(me, diagonal)];
   const unsigned anti =
       kLineBetween[x][kLineAnchors[x][DiagonalPattern(opp, antidiagonal)] & DiagonalPattern(me, antidiagonal)];
+  if constexpr (kNarrowRegisters) {
+    // Each half assembled on its own: the row in the half that holds it,
+    // the column's four rows of each half, the diagonal patterns repeated
+    // in the four rows of a half.
+    const uint32_t row_bits = row << (8 * (y & 3));
+    const uint32_t upper = y < 4 ? 0u : ~0u;
+    const uint32_t diags = diag * 0x01010101u;
+    const uint32_t antis = anti * 0x01010101u;
+    const uint32_t low = (row_bits & ~upper) | (kHalfColumnMasks[column & 15] << x) | (diags & Low(diagonal)) |
+                         (antis & Low(antidiagonal));
+    const uint32_t high = (row_bits & upper) | (kHalfColumnMasks[column >> 4] << x) | (diags & High(diagonal)) |
+                          (antis & High(antidiagonal));
+    return Join(low, high);
+  }
   // A diagonal pattern repeated in every row and masked with the diagonal
   // lands each column's bit on the diagonal's square of that column.
   return (uint64_t{row} << (8 * y)) | (kColumnMasks[column] << x) | ((diag * 0x0101010101010101u) & diagonal) |
@@ -457,7 +578,11 @@ constexpr uint64_t NibbleCounts(uint64_t x) {
 constexpr uint64_t NibblesToBytes(uint64_t x) {
   return (x & 0x0f0f0f0f0f0f0f0fu) + ((x >> 4) & 0x0f0f0f0f0f0f0f0fu);
 }
-constexpr int ByteTotal(uint64_t x) { return static_cast<int>((x * 0x0101010101010101u) >> 56); }
+constexpr int ByteTotal(uint64_t x) {
+  // The halves' bytes add without carries: no byte sum exceeds the total.
+  if constexpr (kNarrowRegisters) return static_cast<int>(((Low(x) + High(x)) * 0x01010101u) >> 24);
+  return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
 
 // pc(single) + 2 pc(doubled) for masks in which a square counts at most 3
 // (once in each): the fields stay within 12 per nibble and 24 per byte, and
@@ -533,9 +658,9 @@ struct TurnedSums {
 };
 
 inline TurnedSums TurnedDiscSums(uint64_t flipped, const NeighbourCount& n) {
-  const MaskPair once{flipped & n.plane[0], flipped & (kWeight3 | kWeight1)};
-  const MaskPair twice{flipped & n.plane[1], flipped & (kWeight3 | kWeight2)};
-  const MaskPair four_times{flipped & n.plane[2], 0};
+  const MaskPair once = Pair(flipped & n.plane[0], flipped & (kWeight3 | kWeight1));
+  const MaskPair twice = Pair(flipped & n.plane[1], flipped & (kWeight3 | kWeight2));
+  const MaskPair four_times = Pair(flipped & n.plane[2], 0);
   const auto nibble_counts = [](MaskPair x) {
     x = x - ((x >> 1) & Both(0x5555555555555555u));
     return (x & Both(0x3333333333333333u)) + ((x >> 2) & Both(0x3333333333333333u));

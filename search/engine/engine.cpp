@@ -186,7 +186,7 @@ PositionSolution SolvePosition(const Board& board, int side, bool empties_to_win
   const int stored = context.table->Probe(me, opp, 0).move;
   if (stored != kNoMove && (moves & Bit(stored)) != 0) list.entry[list.count++] = bitboard::SquareOfBit(stored);
   for (uint64_t rest = ~(me | opp); rest != 0; rest &= rest - 1) {
-    const int b = std::countr_zero(rest);
+    const int b = bitboard::LowestBit(rest);
     if (b != stored) list.entry[list.count++] = bitboard::SquareOfBit(b);
   }
   RootSearch search;

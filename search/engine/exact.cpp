@@ -177,8 +177,8 @@ int Solve4(SearchContext& context, uint64_t me, uint64_t opp, uint64_t empty, in
   int squares[4];
   int count = 0;
   const uint64_t odd = OddRegions(empty);
-  for (uint64_t e = odd; e != 0; e &= e - 1) squares[count++] = std::countr_zero(e);
-  for (uint64_t e = empty & ~odd; e != 0; e &= e - 1) squares[count++] = std::countr_zero(e);
+  for (uint64_t e = odd; e != 0; e &= e - 1) squares[count++] = bitboard::LowestBit(e);
+  for (uint64_t e = empty & ~odd; e != 0; e &= e - 1) squares[count++] = bitboard::LowestBit(e);
   int best = -kSolveInfinity;
   for (int k = 0; k < 4; ++k) {
     const int x = squares[k];
@@ -231,7 +231,7 @@ int SolveShallow(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
   int best = -kSolveInfinity;
   for (uint64_t group : {odd & ~kXSquares, odd & kXSquares, empty & ~odd & ~kXSquares, empty & ~odd & kXSquares}) {
     for (; group != 0; group &= group - 1) {
-      const int x = std::countr_zero(group);
+      const int x = bitboard::LowestBit(group);
       const uint64_t flipped = Flips(x, me, opp);
       if (flipped == 0) continue;
       const int score = -SolveChild(context, opp & ~flipped, me | flipped | Bit(x), -beta, -alpha, empties - 1);
@@ -277,7 +277,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   Candidate candidates[64];
   int count = 0;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
-    const int x = std::countr_zero(rest);
+    const int x = bitboard::LowestBit(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
@@ -368,17 +368,17 @@ int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
       return FinalScore(context, me, opp);
     case 1:
       ++context.nodes;
-      return LastSquareScore(context, me, std::countr_zero(empty));
+      return LastSquareScore(context, me, bitboard::LowestBit(empty));
     case 2: {
-      const int a = std::countr_zero(empty);
-      const int b = std::countr_zero(empty & (empty - 1));
+      const int a = bitboard::LowestBit(empty);
+      const int b = bitboard::LowestBit(empty & (empty - 1));
       return Solve2(context, me, opp, a, b, alpha, beta, false);
     }
     case 3: {
-      int a = std::countr_zero(empty);
+      int a = bitboard::LowestBit(empty);
       uint64_t rest = empty & (empty - 1);
-      int b = std::countr_zero(rest);
-      int c = std::countr_zero(rest & (rest - 1));
+      int b = bitboard::LowestBit(rest);
+      int c = bitboard::LowestBit(rest & (rest - 1));
       OrderThree(a, b, c);
       return Solve3(context, me, opp, a, b, c, alpha, beta, false);
     }

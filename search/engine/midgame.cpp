@@ -51,7 +51,7 @@ int Horizon(SearchContext& context, uint64_t me, uint64_t opp, uint64_t moves, i
   int best = -kMidgameInfinity;
   int skipped_bound = -kMidgameInfinity;  // the highest bound of a child left unevaluated
   for (; moves != 0; moves &= moves - 1) {
-    const int s = std::countr_zero(moves);
+    const int s = bitboard::LowestBit(moves);
     const uint64_t flipped = Flips(s, me, opp);
     ++context.nodes;
     const uint64_t child_me = me | flipped | Bit(s);
@@ -61,7 +61,7 @@ int Horizon(SearchContext& context, uint64_t me, uint64_t opp, uint64_t moves, i
     // Counted together: the squares where the mover could have moves (empty
     // ones next to the opponent), and the mover's discs next to s.
     const bitboard::MaskPair counts = bitboard::PopCounts(
-        bitboard::MaskPair{~(child_me | child_opp) & bitboard::Around(child_opp), bitboard::kNeighbours[s] & child_me});
+        bitboard::Pair(~(child_me | child_opp) & bitboard::Around(child_opp), bitboard::kNeighbours[s] & child_me));
     // The played square's k neighbours split into e empty ones, m of the
     // mover and o of the other side (k = e + m + o): the mover gains t turned
     // pairs and e new ones and loses m, the other side loses t and o, so the
@@ -122,7 +122,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   // searched.
   const bool child_probes = table != nullptr && depth >= kChildProbeDepth;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
-    const int x = std::countr_zero(rest);
+    const int x = bitboard::LowestBit(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);

@@ -60,7 +60,7 @@ int Search(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int bet
   Candidate candidates[64];
   int count = 0;
   for (uint64_t rest = moves; rest != 0; rest &= rest - 1) {
-    const int x = std::countr_zero(rest);
+    const int x = bitboard::LowestBit(rest);
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);

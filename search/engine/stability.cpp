@@ -116,7 +116,13 @@ uint64_t StableDiscs(uint64_t who, uint64_t other) {
   uint64_t columns = filled & (filled >> 32);
   columns &= columns >> 16;
   columns &= columns >> 8;
-  const uint64_t full_columns = (columns & 0xff) * kFileA;
+  uint64_t full_columns;
+  if constexpr (bitboard::kNarrowRegisters) {
+    const uint32_t half = (bitboard::Low(columns) & 0xffu) * 0x01010101u;
+    full_columns = bitboard::Join(half, half);
+  } else {
+    full_columns = (columns & 0xff) * kFileA;
+  }
   const uint64_t full_rising = FullTowards<9>(filled) & FullTowards<-9>(filled);
   const uint64_t full_falling = FullTowards<7>(filled) & FullTowards<-7>(filled);
 
