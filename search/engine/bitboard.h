@@ -464,12 +464,21 @@ inline constexpr std::array<SquareRays, 64> kSquareRays = MakeSquareRays();
 // lower bits it is the highest, found by spreading those squares down the
 // ray in three doubling steps. Twice the throughput of the line tables
 // below (2.6 ns a call against 5.8 ns on independent calls).
+// A template for the reason LegalMovesByLanes is one.
+template <int = 0>
 inline uint64_t FlipsByLanes(int b, uint64_t me, uint64_t opp) {
   const SquareRays& rays = kSquareRays[b];
   const MaskQuad up{rays.up[0], rays.up[1], rays.up[2], rays.up[3]};
   const MaskQuad down{rays.down[0], rays.down[1], rays.down[2], rays.down[3]};
-  const MaskQuad mine{me, me, me, me};
-  const MaskQuad theirs{opp, opp, opp, opp};
+  MaskQuad mine{me, me, me, me};
+  MaskQuad theirs{opp, opp, opp, opp};
+  if constexpr (kNarrowRegisters) {
+    // From the 32-bit halves, for the reason given at Pair.
+    using Words = uint32_t __attribute__((vector_size(32)));
+    mine = std::bit_cast<MaskQuad>(Words{Low(me), High(me), Low(me), High(me), Low(me), High(me), Low(me), High(me)});
+    theirs = std::bit_cast<MaskQuad>(
+        Words{Low(opp), High(opp), Low(opp), High(opp), Low(opp), High(opp), Low(opp), High(opp)});
+  }
   const MaskQuad shift{1, 7, 8, 9};
   const MaskQuad up_stop = up & ~theirs;
   const MaskQuad up_first = up_stop & -up_stop;
@@ -480,8 +489,11 @@ inline uint64_t FlipsByLanes(int b, uint64_t me, uint64_t opp) {
   spread |= spread >> (shift << 2);
   const MaskQuad down_first = down_stop & ~(spread >> shift);
   const MaskQuad down_flips = ((down_first & mine) != 0) & ~spread & down;
-  const MaskQuad flips = up_flips | down_flips;
-  return (flips[0] | flips[1]) | (flips[2] | flips[3]);
+  MaskQuad flips = up_flips | down_flips;
+  // The lanes' union in the vector register, then one lane out of it.
+  flips |= __builtin_shuffle(flips, MaskQuad{2, 3, 0, 1});
+  flips |= __builtin_shuffle(flips, MaskQuad{1, 0, 3, 2});
+  return flips[0];
 }
 
 // The discs that a disc of `me` on the empty square b turns; 0 when b is
