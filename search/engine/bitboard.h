@@ -491,8 +491,8 @@ inline uint64_t FlipsByLanes(int b, uint64_t me, uint64_t opp) {
   const MaskQuad down_flips = ((down_first & mine) != 0) & ~spread & down;
   MaskQuad flips = up_flips | down_flips;
   // The lanes' union in the vector register, then one lane out of it.
-  flips |= __builtin_shuffle(flips, MaskQuad{2, 3, 0, 1});
-  flips |= __builtin_shuffle(flips, MaskQuad{1, 0, 3, 2});
+  flips |= __builtin_shufflevector(flips, flips, 2, 3, 0, 1);
+  flips |= __builtin_shufflevector(flips, flips, 1, 0, 3, 2);
   return flips[0];
 }
 

@@ -262,8 +262,10 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
 
   HashTable* table = empties >= kHashEmpties ? context.table : nullptr;
   int hash_move = kNoMove;
+  size_t bucket = 0;
   if (table != nullptr) {
-    const HashProbe probe = table->Probe(me, opp, context.SolvedDepth());
+    bucket = table->BucketOf(me, opp);
+    const HashProbe probe = table->Probe(bucket, me, opp, context.SolvedDepth());
     if (probe.found) {
       if (probe.lower >= beta) return probe.lower;
       if (probe.upper <= alpha) return probe.upper;
@@ -281,7 +283,10 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
-    if (table != nullptr && empties - 1 >= kHashEmpties) table->Prefetch(opp & ~c.flipped, me | c.flipped | Bit(x));
+    if (table != nullptr && empties - 1 >= kHashEmpties) {
+      c.bucket = table->BucketOf(opp & ~c.flipped, me | c.flipped | Bit(x));
+      table->Prefetch(c.bucket);
+    }
   }
   const uint64_t odd = OddRegions(~(me | opp));
   for (int k = 0; k < count; ++k) {
@@ -290,7 +295,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     const uint64_t child_opp = me | c.flipped | Bit(c.square);
     c.key = c.square == hash_move ? 1 << 20 : OrderingKey(child_me, child_opp, c.square, odd);
     if (table != nullptr && empties >= kChildProbeEmpties) {
-      const HashProbe child = table->Probe(child_me, child_opp, context.SolvedDepth());
+      const HashProbe child = table->Probe(c.bucket, child_me, child_opp, context.SolvedDepth());
       if (child.found && -child.upper >= beta) return -child.upper;
     }
   }
@@ -333,7 +338,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
   if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -64;
     const int upper = best < beta ? best : 64;
-    table->Store(me, opp, context.SolvedDepth(), lower, upper, best_move, empties);
+    table->Store(bucket, me, opp, context.SolvedDepth(), lower, upper, best_move, empties);
   }
   return best;
 }

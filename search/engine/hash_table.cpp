@@ -27,10 +27,10 @@ size_t HashTable::BucketOf(uint64_t me, uint64_t opp) const {
   return static_cast<size_t>(((Mix(me, opp) >> 32) * static_cast<uint64_t>(buckets_)) >> 32);
 }
 
-HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
+HashProbe HashTable::Probe(size_t bucket_index, uint64_t me, uint64_t opp, uint8_t depth) const {
   HashProbe probe;
   if (buckets_ == 0) return probe;
-  const HashBucket& bucket = buckets_table_[BucketOf(me, opp)];
+  const HashBucket& bucket = buckets_table_[bucket_index];
   int best_depth = -1;
   for (int k = 0; k < kBucketEntries; ++k) {
     const HashEntry& entry = bucket.entry[k];
@@ -51,13 +51,14 @@ HashProbe HashTable::Probe(uint64_t me, uint64_t opp, uint8_t depth) const {
   return probe;
 }
 
-void HashTable::Prefetch(uint64_t me, uint64_t opp) const {
-  if (buckets_ != 0) __builtin_prefetch(&buckets_table_[BucketOf(me, opp)]);
+void HashTable::Prefetch(size_t bucket_index) const {
+  if (buckets_ != 0) __builtin_prefetch(&buckets_table_[bucket_index]);
 }
 
-void HashTable::Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work) {
+void HashTable::Store(size_t bucket_index, uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move,
+                      int work) {
   if (buckets_ == 0) return;
-  HashBucket& bucket = buckets_table_[BucketOf(me, opp)];
+  HashBucket& bucket = buckets_table_[bucket_index];
   HashEntry* victim = nullptr;
   int victim_keep = 0;
   for (int k = 0; k < kBucketEntries; ++k) {

@@ -100,8 +100,10 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
 
   HashTable* table = depth >= kHashDepth && depth < kOrderingDepthBase ? context.table : nullptr;
   int hash_move = kNoMove;
+  size_t bucket = 0;
   if (table != nullptr) {
-    HashProbe probe = table->Probe(me, opp, static_cast<uint8_t>(depth));
+    bucket = table->BucketOf(me, opp);
+    HashProbe probe = table->Probe(bucket, me, opp, static_cast<uint8_t>(depth));
     if (probe.found) {
       if (probe.lower >= beta) return probe.lower;
       if (probe.upper <= alpha) return probe.upper;
@@ -109,7 +111,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     }
     if (probe.move == kNoMove && depth >= kShallowFirstDepth) {
       MidgameNegamax(context, me, opp, alpha, beta, depth - 2, passed);
-      probe = table->Probe(me, opp, static_cast<uint8_t>(depth));
+      probe = table->Probe(bucket, me, opp, static_cast<uint8_t>(depth));
     }
     hash_move = probe.move;
   }
@@ -126,7 +128,10 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     Candidate& c = candidates[count++];
     c.square = x;
     c.flipped = Flips(x, me, opp);
-    if (table != nullptr && depth - 1 >= kHashDepth) table->Prefetch(opp & ~c.flipped, me | c.flipped | Bit(x));
+    if (table != nullptr && depth - 1 >= kHashDepth) {
+      c.bucket = table->BucketOf(opp & ~c.flipped, me | c.flipped | Bit(x));
+      table->Prefetch(c.bucket);
+    }
   }
   for (int k = 0; k < count; ++k) {
     Candidate& c = candidates[k];
@@ -134,7 +139,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
     const uint64_t child_me = opp & ~c.flipped;
     const uint64_t child_opp = me | c.flipped | Bit(x);
     if (child_probes) {
-      const HashProbe child = table->Probe(child_me, child_opp, static_cast<uint8_t>(depth - 1));
+      const HashProbe child = table->Probe(c.bucket, child_me, child_opp, static_cast<uint8_t>(depth - 1));
       if (child.found && -child.upper >= beta) return -child.upper;
     }
     if (x == hash_move) {
@@ -175,7 +180,7 @@ int MidgameNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha,
   if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -kMidgameInfinity;
     const int upper = best < beta ? best : kMidgameInfinity;
-    table->Store(me, opp, static_cast<uint8_t>(depth), lower, upper, best_move, depth);
+    table->Store(bucket, me, opp, static_cast<uint8_t>(depth), lower, upper, best_move, depth);
   }
   return best;
 }

@@ -52,6 +52,7 @@ struct Candidate {
   int square;
   int key;
   uint64_t flipped;
+  size_t bucket;  // the child's table bucket, where the search uses the table
 };
 
 // Takes the most promising of candidates[k..count) and puts it at k. Picking
