@@ -78,8 +78,9 @@ class HashTable {
 
   // The bucket that (me, opp) is kept in, and the three above given it: a
   // search works it out once for a position it both looks up and stores,
-  // or prefetches and looks up (the hash costs a few multiplications, six
-  // times as many instructions where the registers hold 32 bits).
+  // or prefetches and looks up (the hash costs a few 64-bit
+  // multiplications, three 32-bit ones each where the registers hold 32
+  // bits).
   size_t BucketOf(uint64_t me, uint64_t opp) const;
   HashProbe Probe(size_t bucket, uint64_t me, uint64_t opp, uint8_t depth) const;
   void Store(size_t bucket, uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work);

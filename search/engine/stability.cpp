@@ -85,10 +85,14 @@ template <int step>
 constexpr uint64_t FullTowards(uint64_t filled) {
   constexpr int dy = step > 0 ? 1 : -1;
   constexpr int dx = (step == 9 || step == -7) ? 1 : -1;
+  // Worked out when the program is built, not at each call.
+  constexpr uint64_t kNear1 = NearEdge(dx, dy, 1);
+  constexpr uint64_t kNear2 = NearEdge(dx, dy, 2);
+  constexpr uint64_t kNear4 = NearEdge(dx, dy, 4);
   constexpr auto on = [](uint64_t v, int steps) { return step > 0 ? v >> (step * steps) : v << (-step * steps); };
-  uint64_t full = filled & (NearEdge(dx, dy, 1) | on(filled, 1));
-  full &= NearEdge(dx, dy, 2) | on(full, 2);
-  full &= NearEdge(dx, dy, 4) | on(full, 4);
+  uint64_t full = filled & (kNear1 | on(filled, 1));
+  full &= kNear2 | on(full, 2);
+  full &= kNear4 | on(full, 4);
   return full;
 }
 
