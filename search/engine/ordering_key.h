@@ -60,5 +60,22 @@ inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t od
   return key;
 }
 
+// The key for nodes close to the end (up to kLateKeyEmpties in the
+// solver): few replies for the opponent first, moves into odd regions, the
+// mover's discs on and beside its corners, and the empty squares next to
+// the mover's discs at half the weight; no terms for the corner squares
+// themselves. With nine empty squares or fewer those misled: FFO #40-#44,
+// #46, #47 took 164.6 M nodes with them and 157.7 M without; without the
+// empty squares as well, 158.0 M.
+inline int LateOrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
+  using bitboard::PopCount;
+  const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
+  int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
+  key -= 8 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+  if ((odd >> x & 1) != 0) key += 16;
+  key += 16 * PopCount(CornerStable(child_opp));
+  return key;
+}
+
 }  // namespace TENU_ENGINE_ISA
 }  // namespace engine
