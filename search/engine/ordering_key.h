@@ -40,23 +40,29 @@ inline uint64_t CornerStable(uint64_t p) {
 // How good a move on square x looks before it is searched, from the
 // position after it (child_me to move): few replies for the opponent first
 // (corners counting twice), then few empty squares next to the mover's
-// discs (where the opponent's later moves come from); corners and moves
-// into odd regions (`odd`, from OddRegions) are preferred, and a move next
-// to an empty corner (on the diagonal above all) comes late, as it tends
-// to give the corner away. Each disc the mover then holds on a corner or
-// beside its own corner on an edge counts 16: FFO #40-#44, #46, #47
-// 186.2 M to 178.5 M nodes, #49 339.1 M to 305.2 M, #50 534.2 M to
-// 504.9 M (8 and 24 did less).
+// discs (where the opponent's later moves come from); moves into odd
+// regions (`odd`, from OddRegions) are preferred, and a move next to an
+// empty corner (on the diagonal above all) comes late, as it tends to give
+// the corner away. Each disc the mover then holds on a corner or beside its
+// own corner on an edge counts 32. A move onto a corner gets nothing of its
+// own: its corner disc counts already. The weights were settled one at a
+// time on the node counts of FFO #40-#44, #46, #47 and #49 (each tried at
+// half and one and a half times or double): from a corner move's 32, a
+// square's next to an empty corner 32 and a held corner disc's 16, the
+// nodes went from 157.7 M and 290.3 M to 157.4 M and 280.5 M; #49-#52
+// 1.297 G to 1.280 G, #53 1.988 G to 1.975 G and #56 1.051 G to 1.039 G,
+// which the weights were not fitted on, went down too. Earlier, the held
+// corner discs at 16: #40-#44, #46, #47 186.2 M to 178.5 M nodes, #49
+// 339.1 M to 305.2 M.
 inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   using bitboard::PopCount;
   const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
   int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
   key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
   if ((odd >> x & 1) != 0) key += 16;
-  if ((kCorners >> x & 1) != 0) key += 32;
   const uint64_t empty = ~(child_me | child_opp);
-  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 32;
-  key += 16 * PopCount(CornerStable(child_opp));
+  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 48;
+  key += 32 * PopCount(CornerStable(child_opp));
   return key;
 }
 
