@@ -51,14 +51,18 @@ inline uint64_t CornerStable(uint64_t p) {
 // square's next to an empty corner 32 and a held corner disc's 16, the
 // nodes went from 157.7 M and 290.3 M to 157.4 M and 280.5 M; #49-#52
 // 1.297 G to 1.280 G, #53 1.988 G to 1.975 G and #56 1.051 G to 1.039 G,
-// which the weights were not fitted on, went down too. Earlier, the held
+// which the weights were not fitted on, went down too. Then each empty
+// square next to the mover's discs 20 in place of 16: #49-#52 1.280 G to
+// 1.231 G, #58 1.062 G to 0.997 G, #56 the same, but #53 1.975 G to
+// 1.998 G and the others 157.4 M to 159.0 M (12: 161.5 M, #49 285.7 M;
+// 24 did less on both). Earlier, the held
 // corner discs at 16: #40-#44, #46, #47 186.2 M to 178.5 M nodes, #49
 // 339.1 M to 305.2 M.
 inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   using bitboard::PopCount;
   const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
   int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
-  key -= 16 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+  key -= 20 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
   if ((odd >> x & 1) != 0) key += 16;
   const uint64_t empty = ~(child_me | child_opp);
   if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 48;
@@ -68,8 +72,8 @@ inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t od
 
 // The key for nodes close to the end (up to kLateKeyEmpties in the
 // solver): few replies for the opponent first, moves into odd regions, the
-// mover's discs on and beside its corners, and the empty squares next to
-// the mover's discs at half the weight; no terms for the corner squares
+// mover's discs on and beside its corners at 16, and the empty squares
+// next to the mover's discs at 8; no terms for the corner squares
 // themselves. With nine empty squares or fewer those misled: FFO #40-#44,
 // #46, #47 took 164.6 M nodes with them and 157.7 M without; without the
 // empty squares as well, 158.0 M.
