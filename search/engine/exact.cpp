@@ -39,11 +39,12 @@ constexpr int kHashEmpties = 7;
 // 8 (the fewest whose children are in the table) 1.3% to 1.6% more, but a
 // 26-empty win/loss/draw think took 1.02x the time.
 constexpr int kChildProbeEmpties = 9;
-// Empty squares up to which moves are ordered by LateOrderingKey: FFO
-// #40-#44, #46, #47 163.3 M to 157.7 M nodes, #49 295.9 M to 290.3 M,
-// #49-#52 1.332 G to 1.297 G, #53 2.056 G to 1.988 G. Up to 13 squares:
-// 159.3 M and 293.3 M; everywhere (and the empty squares around at full
-// weight), 181.0 M and 362.5 M: far from the end the corner terms count.
+// Empty squares up to which moves are ordered by OrderingKey's near-end
+// weights: FFO #40-#44, #46, #47 163.3 M to 157.7 M nodes, #49 295.9 M to
+// 290.3 M, #49-#52 1.332 G to 1.297 G, #53 2.056 G to 1.988 G. Up to 13
+// squares: 159.3 M and 293.3 M; everywhere (and the empty squares around
+// at full weight), 181.0 M and 362.5 M: far from the end the corner terms
+// count.
 constexpr int kLateKeyEmpties = 9;
 // The deepest search that prepares the move ordering of a solve.
 constexpr int kDeepestOrderingSearch = 12;
@@ -302,7 +303,7 @@ int SolveDeep(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int 
     if (c.square == hash_move) {
       c.key = 1 << 20;
     } else if (empties <= kLateKeyEmpties) {
-      c.key = LateOrderingKey(child_me, child_opp, c.square, odd);
+      c.key = OrderingKey</*kNearEnd=*/true>(child_me, child_opp, c.square, odd);
     } else {
       c.key = OrderingKey(child_me, child_opp, c.square, odd);
     }

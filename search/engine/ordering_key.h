@@ -44,46 +44,38 @@ inline uint64_t CornerStable(uint64_t p) {
 // regions (`odd`, from OddRegions) are preferred, and a move next to an
 // empty corner (on the diagonal above all) comes late, as it tends to give
 // the corner away. Each disc the mover then holds on a corner or beside its
-// own corner on an edge counts 32. A move onto a corner gets nothing of its
-// own: its corner disc counts already. The weights were settled one at a
-// time on the node counts of FFO #40-#44, #46, #47 and #49 (each tried at
-// half and one and a half times or double): from a corner move's 32, a
-// square's next to an empty corner 32 and a held corner disc's 16, the
-// nodes went from 157.7 M and 290.3 M to 157.4 M and 280.5 M; #49-#52
-// 1.297 G to 1.280 G, #53 1.988 G to 1.975 G and #56 1.051 G to 1.039 G,
-// which the weights were not fitted on, went down too. Then each empty
-// square next to the mover's discs 20 in place of 16: #49-#52 1.280 G to
-// 1.231 G, #58 1.062 G to 0.997 G, #56 the same, but #53 1.975 G to
-// 1.998 G and the others 157.4 M to 159.0 M (12: 161.5 M, #49 285.7 M;
-// 24 did less on both). Earlier, the held
-// corner discs at 16: #40-#44, #46, #47 186.2 M to 178.5 M nodes, #49
-// 339.1 M to 305.2 M.
+// own corner on an edge counts too; a move onto a corner gets nothing more,
+// its corner disc counts already.
+//
+// kNearEnd selects the weights for nodes with few empty squares (up to
+// kLateKeyEmpties in the solver): there the squares next to an empty corner
+// get no term (FFO #40-#44, #46, #47 took 164.6 M nodes with it and 157.7 M
+// without), the empty squares next to the mover's discs count 8 and the
+// held corner discs 16.
+//
+// Far from the end the weights were settled one at a time on node counts
+// (FFO #40-#44, #46, #47 and #49, each weight tried at half, one and a half
+// times or double; then checked on #49-#52, #53, #56 and #58): a square
+// next to an empty corner 48 and a held corner disc 32 (from 32 and 16, and
+// a corner move's own 32 dropped) took #49-#52 from 1.297 G nodes to 1.280
+// G, #53 from 1.988 G to 1.975 G, #56 from 1.051 G to 1.039 G; then the
+// empty squares around at 20 (from 16) took #49-#52 to 1.231 G and #58
+// from 1.062 G to 0.997 G, but #53 to 1.998 G and #40-#44, #46, #47 from
+// 157.4 M to 159.0 M (12 and 24 did less).
+template <bool kNearEnd = false>
 inline int OrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
   using bitboard::PopCount;
+  constexpr int kAroundWeight = kNearEnd ? 8 : 20;
+  constexpr int kHeldCornerWeight = kNearEnd ? 16 : 32;
   const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
-  int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
-  key -= 20 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
-  if ((odd >> x & 1) != 0) key += 16;
   const uint64_t empty = ~(child_me | child_opp);
-  if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 48;
-  key += 32 * PopCount(CornerStable(child_opp));
-  return key;
-}
-
-// The key for nodes close to the end (up to kLateKeyEmpties in the
-// solver): few replies for the opponent first, moves into odd regions, the
-// mover's discs on and beside its corners at 16, and the empty squares
-// next to the mover's discs at 8; no terms for the corner squares
-// themselves. With nine empty squares or fewer those misled: FFO #40-#44,
-// #46, #47 took 164.6 M nodes with them and 157.7 M without; without the
-// empty squares as well, 158.0 M.
-inline int LateOrderingKey(uint64_t child_me, uint64_t child_opp, int x, uint64_t odd) {
-  using bitboard::PopCount;
-  const uint64_t replies = bitboard::LegalMoves(child_me, child_opp);
   int key = -64 * (PopCount(replies) + PopCount(replies & kCorners));
-  key -= 8 * PopCount(~(child_me | child_opp) & bitboard::Around(child_opp));
+  key -= kAroundWeight * PopCount(empty & bitboard::Around(child_opp));
   if ((odd >> x & 1) != 0) key += 16;
-  key += 16 * PopCount(CornerStable(child_opp));
+  if constexpr (!kNearEnd) {
+    if ((bitboard::kNeighbours[x] & kCorners & empty) != 0) key -= (kXSquares >> x & 1) != 0 ? 96 : 48;
+  }
+  key += kHeldCornerWeight * PopCount(CornerStable(child_opp));
   return key;
 }
 
