@@ -65,24 +65,21 @@ class HashTable {
   // nothing is stored at that depth, the move stored at the deepest other
   // one (found stays false then).
   HashProbe Probe(uint64_t me, uint64_t opp, uint8_t depth) const { return Probe(BucketOf(me, opp), me, opp, depth); }
-  // Records bounds and best move for (me, opp) at depth. `work` says how
-  // much the result cost (plies or empty squares); an entry of a search
-  // still running is replaced last, then the cheaper one.
-  void Store(uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work) {
-    Store(BucketOf(me, opp), me, opp, depth, lower, upper, move, work);
-  }
   // Starts reading the line that (me, opp) is kept in, for a probe soon
   // after: a search that knows its children asks for their lines while it
   // still sorts them, so that their probes do not wait on memory.
   void Prefetch(uint64_t me, uint64_t opp) const { Prefetch(BucketOf(me, opp)); }
 
-  // The bucket that (me, opp) is kept in, and the three above given it: a
+  // The bucket that (me, opp) is kept in, and the lookups above given it: a
   // search works it out once for a position it both looks up and stores,
   // or prefetches and looks up (the hash costs a few 64-bit
   // multiplications, three 32-bit ones each where the registers hold 32
   // bits).
   size_t BucketOf(uint64_t me, uint64_t opp) const;
   HashProbe Probe(size_t bucket, uint64_t me, uint64_t opp, uint8_t depth) const;
+  // Records bounds and best move for (me, opp), kept in `bucket`, at depth.
+  // `work` says how much the result cost (plies or empty squares); an entry
+  // of a search still running is replaced last, then the cheaper one.
   void Store(size_t bucket, uint64_t me, uint64_t opp, uint8_t depth, int lower, int upper, int move, int work);
   void Prefetch(size_t bucket) const;
 

@@ -47,8 +47,10 @@ int Search(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int bet
                          : nullptr;
   const uint8_t key = static_cast<uint8_t>(kOrderingDepthBase + depth);
   int hash_move = kNoMove;
+  size_t bucket = 0;  // looked up here and stored into at the end
   if (table != nullptr) {
-    const HashProbe probe = table->Probe(me, opp, key);
+    bucket = table->BucketOf(me, opp);
+    const HashProbe probe = table->Probe(bucket, me, opp, key);
     if (probe.found) {
       if (probe.lower >= beta) return probe.lower;
       if (probe.upper <= alpha) return probe.upper;
@@ -108,7 +110,7 @@ int Search(SearchContext& context, uint64_t me, uint64_t opp, int alpha, int bet
   if (table != nullptr && !context.stopped) {
     const int lower = best > original_alpha ? best : -kOrderingInfinity;
     const int upper = best < beta ? best : kOrderingInfinity;
-    table->Store(me, opp, key, lower, upper, best_move, depth);
+    table->Store(bucket, me, opp, key, lower, upper, best_move, depth);
   }
   return best;
 }
