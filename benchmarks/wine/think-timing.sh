@@ -22,9 +22,12 @@
 # module (say, one built before a change). The Wine prefix is a throwaway one in
 # build-win/, kept between runs with TENU_KEEP_PREFIX=1.
 #
+# TENU_BENCH_ROUNDS (default 3) says how many times each side runs the
+# whole list; the times shown are medians over the rounds.
+#
 # Output (the builds' messages go to standard error): per position the
-# module's and the native seconds and their ratio, then the totals, and
-# whether every reply was the same.
+# module's and the native seconds (medians) and their ratio, then the
+# totals, and whether every reply was the same.
 set -euo pipefail
 # The replies are code page 932 bytes: text tools work on bytes.
 export LC_ALL=C
@@ -68,29 +71,64 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-say "$MODULE under 32-bit Wine, on processor $CPU"
 if [[ "${TENU_KEEP_PREFIX:-0}" != "1" ]]; then
   wine_env wineserver -k >/dev/null 2>&1 || true
   rm -rf "$PREFIX"
 fi
-# The Windows program writes its lines with carriage returns.
-taskset -c "$CPU" xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-x "$POSITIONS" | tr -d '\r' >"$work/module.out"
-grep -av "^total " "$work/module.out" | cut -f1 >"$work/module.seconds"
-grep -av "^total " "$work/module.out" | cut -f2- >"$work/module.replies"
 
+# One round: the module's thinks, then the native program's.
+run_module() {
+  local round="$1"
+  # The Windows program writes its lines with carriage returns.
+  taskset -c "$CPU" xvfb-run -a -s "-screen 0 1024x768x24" "$0" --inside-x "$POSITIONS" | tr -d '\r' >"$work/module.out"
+  grep -av "^total " "$work/module.out" | cut -f1 >"$work/module.seconds.$round"
+  grep -av "^total " "$work/module.out" | cut -f2- >"$work/module.replies.$round"
+}
 # The native program flushes each reply as it is found; the time of each
 # think is the time between two replies (the first includes the start-up,
 # a few milliseconds).
-say "the native program, on processor $CPU"
-start="$(date +%s%N)"
-taskset -c "$CPU" "$NATIVE" think --raw --depth 12 --exact 24 --wld 26 <"$POSITIONS" |
-  while IFS= read -r reply; do
-    now="$(date +%s%N)"
-    printf '%s\t%s\n' "$(((now - start) / 1000000))" "$reply"
-    start="$now"
-  done >"$work/native.out"
-cut -f1 "$work/native.out" | awk '{printf "%.3f\n", $1 / 1000}' >"$work/native.seconds"
-cut -f2- "$work/native.out" >"$work/native.replies"
+run_native() {
+  local round="$1"
+  local start now
+  start="$(date +%s%N)"
+  taskset -c "$CPU" "$NATIVE" think --raw --depth 12 --exact 24 --wld 26 <"$POSITIONS" |
+    while IFS= read -r reply; do
+      now="$(date +%s%N)"
+      printf '%s\t%s\n' "$(((now - start) / 1000000))" "$reply"
+      start="$now"
+    done >"$work/native.out"
+  cut -f1 "$work/native.out" | awk '{printf "%.3f\n", $1 / 1000}' >"$work/native.seconds.$round"
+  cut -f2- "$work/native.out" >"$work/native.replies.$round"
+}
+
+# The machine's speed drifts by tens of percent over a minute on shared
+# hosts, so the two sides take turns, the side that goes first alternating
+# from round to round, and each think's time is its median over the rounds.
+ROUNDS="${TENU_BENCH_ROUNDS:-3}"
+for ((round = 1; round <= ROUNDS; ++round)); do
+  say "round $round of $ROUNDS: $MODULE under 32-bit Wine and the native program, on processor $CPU"
+  if ((round % 2 == 1)); then
+    run_module "$round"
+    run_native "$round"
+  else
+    run_native "$round"
+    run_module "$round"
+  fi
+done
+# The median of each line over the rounds' files.
+median() {
+  paste "$@" | awk '{ n = split($0, v, "\t"); for (i = 1; i <= n; ++i) for (j = i + 1; j <= n; ++j) if (v[j] < v[i]) { t = v[i]; v[i] = v[j]; v[j] = t }
+                     print (n % 2 == 1 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2) }'
+}
+median "$work"/module.seconds.* >"$work/module.seconds"
+median "$work"/native.seconds.* >"$work/native.seconds"
+cp "$work/module.replies.1" "$work/module.replies"
+cp "$work/native.replies.1" "$work/native.replies"
+for ((round = 2; round <= ROUNDS; ++round)); do
+  for side in module native; do
+    cmp -s "$work/$side.replies.1" "$work/$side.replies.$round" || { echo "replies: the ${side}'s differ between rounds"; exit 1; }
+  done
+done
 
 # Position by position: empty squares, seconds each way, ratio, reply.
 paste "$POSITIONS" "$work/module.seconds" "$work/native.seconds" "$work/module.replies" |
