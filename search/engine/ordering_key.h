@@ -3,6 +3,7 @@
 // trained evaluation against this key.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "search/engine/bitboard.h"
@@ -20,14 +21,28 @@ constexpr uint64_t kQuadrantMask[4] = {0x000000000f0f0f0fu, 0x00000000f0f0f0f0u,
 // The quadrant of a square, 0..3.
 inline int Quadrant(int b) { return ((b >> 2) & 1) | ((b >> 4) & 2); }
 
-// The empty squares that lie in a quadrant with an odd number of them.
-inline uint64_t OddRegions(uint64_t empty) {
-  uint64_t odd = 0;
-  for (int q = 0; q < 4; ++q) {
-    if (bitboard::PopCount(empty & kQuadrantMask[q]) & 1) odd |= kQuadrantMask[q];
-  }
-  return empty & odd;
+// The quadrants with an odd number of empty squares, as bits 0..3. A move
+// on square x flips bit Quadrant(x), so the solver's last levels carry it
+// down from node to node rather than count the empty squares again.
+inline unsigned QuadrantParity(uint64_t empty) {
+  unsigned parity = 0;
+  for (int q = 0; q < 4; ++q) parity |= (bitboard::PopCount(empty & kQuadrantMask[q]) & 1u) << q;
+  return parity;
 }
+
+// The squares of the quadrants set in a parity.
+inline constexpr std::array<uint64_t, 16> kParityMask = [] {
+  std::array<uint64_t, 16> masks{};
+  for (unsigned parity = 0; parity < 16; ++parity) {
+    for (int q = 0; q < 4; ++q) {
+      if ((parity >> q & 1) != 0) masks[parity] |= kQuadrantMask[q];
+    }
+  }
+  return masks;
+}();
+
+// The empty squares that lie in a quadrant with an odd number of them.
+inline uint64_t OddRegions(uint64_t empty) { return empty & kParityMask[QuadrantParity(empty)]; }
 
 // The discs of p on the corners, and on the edge squares next to a corner
 // of p: discs no move can ever turn.
