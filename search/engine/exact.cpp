@@ -111,8 +111,12 @@ inline bool StabilityMayCut(uint64_t opp, int alpha) { return alpha >= 4 && alph
 // The upper bound that the opponent's stable discs leave to the mover.
 inline int StabilityBound(uint64_t me, uint64_t opp) { return 64 - 2 * PopCount(StableDiscs(opp, me)); }
 
-// Two empty squares a and b.
-int Solve2(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int alpha, int beta, bool passed) {
+// Two empty squares a and b; kPassed when the other side has just passed.
+// Inlined into Solve3, the pass into itself: a call here cost about as
+// much as the work, the frame being realigned for the vector registers.
+template <bool kPassed = false>
+[[gnu::always_inline]] inline int Solve2(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int alpha,
+                                         int beta) {
   ++context.nodes;
   int best = -kSolveInfinity;
   if (const uint64_t flipped = Flips(a, me, opp); flipped != 0) {
@@ -126,13 +130,18 @@ int Solve2(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int 
     return score > best ? score : best;
   }
   if (best != -kSolveInfinity) return best;
-  if (passed) return FinalScore(context, me, opp);
-  return -Solve2(context, opp, me, a, b, -beta, -alpha, true);
+  if constexpr (kPassed) {
+    return FinalScore(context, me, opp);
+  } else {
+    return -Solve2<true>(context, opp, me, a, b, -beta, -alpha);
+  }
 }
 
-// Three empty squares, the one alone in its quadrant first.
-int Solve3(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int c, int alpha, int beta,
-           bool passed) {
+// Three empty squares, the one alone in its quadrant first; inlined into
+// Solve4 as Solve2 is here.
+template <bool kPassed = false>
+[[gnu::always_inline]] inline int Solve3(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int c,
+                                         int alpha, int beta) {
   ++context.nodes;
   if (StabilityMayCut(opp, alpha)) {
     const int bound = StabilityBound(me, opp);
@@ -146,7 +155,7 @@ int Solve3(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int 
     if (flipped == 0) continue;
     const int y = squares[k == 0 ? 1 : 0];
     const int z = squares[k == 2 ? 1 : 2];
-    const int score = -Solve2(context, opp & ~flipped, me | flipped | Bit(x), y, z, -beta, -alpha, false);
+    const int score = -Solve2(context, opp & ~flipped, me | flipped | Bit(x), y, z, -beta, -alpha);
     if (score > best) {
       if (score >= beta) return score;
       best = score;
@@ -154,8 +163,11 @@ int Solve3(SearchContext& context, uint64_t me, uint64_t opp, int a, int b, int 
     }
   }
   if (best != -kSolveInfinity) return best;
-  if (passed) return FinalScore(context, me, opp);
-  return -Solve3(context, opp, me, a, b, c, -beta, -alpha, true);
+  if constexpr (kPassed) {
+    return FinalScore(context, me, opp);
+  } else {
+    return -Solve3<true>(context, opp, me, a, b, c, -beta, -alpha);
+  }
 }
 
 // Orders three squares so that one alone in its quadrant comes first.
@@ -200,7 +212,7 @@ int Solve4(SearchContext& context, uint64_t me, uint64_t opp, uint64_t empty, un
     }
     OrderThree(rest[0], rest[1], rest[2]);
     const int score =
-        -Solve3(context, opp & ~flipped, me | flipped | Bit(x), rest[0], rest[1], rest[2], -beta, -alpha, false);
+        -Solve3(context, opp & ~flipped, me | flipped | Bit(x), rest[0], rest[1], rest[2], -beta, -alpha);
     if (score > best) {
       if (score >= beta) return score;
       best = score;
@@ -400,7 +412,7 @@ int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
     case 2: {
       const int a = bitboard::LowestBit(empty);
       const int b = bitboard::LowestBit(empty & (empty - 1));
-      return Solve2(context, me, opp, a, b, alpha, beta, false);
+      return Solve2(context, me, opp, a, b, alpha, beta);
     }
     case 3: {
       int a = bitboard::LowestBit(empty);
@@ -408,7 +420,7 @@ int ExactNegamax(SearchContext& context, uint64_t me, uint64_t opp, int alpha, i
       int b = bitboard::LowestBit(rest);
       int c = bitboard::LowestBit(rest & (rest - 1));
       OrderThree(a, b, c);
-      return Solve3(context, me, opp, a, b, c, alpha, beta, false);
+      return Solve3(context, me, opp, a, b, c, alpha, beta);
     }
     default: return SolveChild(context, me, opp, alpha, beta, empties, QuadrantParity(empty));
   }
